@@ -1,0 +1,26 @@
+# brindle_library(<folder-name> [LINKS <targets>...])
+# Builds every .cpp/.h of the calling folder into the static library
+# brindle_<folder-name>; adding a source file needs no edit here.
+function(brindle_library name)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(brindle_${name} STATIC ${sources})
+  target_include_directories(brindle_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(brindle_${name} PUBLIC ${ARG_LINKS})
+  target_compile_options(brindle_${name} PRIVATE -Wall -Wextra)
+endfunction()
+
+# brindle_test(<folder-name> [LINKS <targets>...])
+# One GoogleTest binary per test folder, from all its .cpp files, run by CTest.
+function(brindle_test name)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE brindle_testsupport ${ARG_LINKS})
+  target_compile_options(test_${name} PRIVATE -Wall -Wextra)
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,79 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+
+std::deque<int> MessageBoxSeam::s_answers;
+std::optional<int> MessageBoxSeam::s_standingAnswer;
+std::vector<RecordedMessage> MessageBoxSeam::s_recorded;
+
+void MessageBoxSeam::QueueAnswer(int answer) {
+    s_answers.push_back(answer);
+}
+
+void MessageBoxSeam::SetStandingAnswer(int answer) {
+    s_standingAnswer = answer;
+}
+
+const std::vector<RecordedMessage>& MessageBoxSeam::Recorded() {
+    return s_recorded;
+}
+
+void MessageBoxSeam::Reset() {
+    s_answers.clear();
+    s_standingAnswer.reset();
+    s_recorded.clear();
+}
+
+std::optional<int> MessageBoxSeam::TakeAnswer(const RecordedMessage& message) {
+    if (s_answers.empty() && !s_standingAnswer)
+        return std::nullopt;
+    s_recorded.push_back(message);
+    if (s_answers.empty())
+        return s_standingAnswer;
+    const int answer = s_answers.front();
+    s_answers.pop_front();
+    return answer;
+}
+
+QString ApplicationName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+namespace {
+
+int ShowOnUiThread(const QString& text, const QString& caption, unsigned flags, QWidget* owner) {
+    const QString title = caption.isEmpty() ? ApplicationName() : caption;
+    if (auto answer = MessageBoxSeam::TakeAnswer({text, title, flags}))
+        return *answer;
+
+    QMessageBox box(owner);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon((flags & MB_ICONEXCLAMATION) == MB_ICONEXCLAMATION ? QMessageBox::Warning
+                                                                   : QMessageBox::NoIcon);
+    if (flags & MB_OKCANCEL) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+} // namespace
+
+int ShowMessage(const QString& text, const QString& caption, unsigned flags, QWidget* owner) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return ShowOnUiThread(text, caption, flags, owner);
+
+    int answer = IDCANCEL;
+    QMetaObject::invokeMethod(
+        app, [&] { answer = ShowOnUiThread(text, caption, flags, owner); },
+        Qt::BlockingQueuedConnection);
+    return answer;
+}

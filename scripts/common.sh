@@ -1,0 +1,39 @@
+# Shared by scripts/run, scripts/test and scripts/screenshot: the one list of
+# Debian packages Brindle needs, and the configure-and-build step.
+
+BRINDLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BRINDLE_BUILD=${BRINDLE_BUILD:-$BRINDLE_ROOT/build}
+
+BRINDLE_PACKAGES=(
+    # toolchain and tests
+    cmake ninja-build g++ pkg-config clang-format libgtest-dev googletest
+    # GUI and audio output
+    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    # encoder and decoder
+    libmp3lame-dev libmpg123-dev
+    # tests: audio server, reference tools, a display for screenshots
+    pulseaudio pulseaudio-utils lame mpg123 sox ffmpeg xvfb xauth imagemagick
+    # fonts for the skin and dialogs
+    fonts-dejavu-core
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for pkg in "${BRINDLE_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_brindle() {
+    cmake -S "$BRINDLE_ROOT" -B "$BRINDLE_BUILD" -G Ninja "$@"
+    cmake --build "$BRINDLE_BUILD" --parallel "$(nproc)"
+}

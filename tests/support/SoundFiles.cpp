@@ -1,0 +1,172 @@
+#include "SoundFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace {
+
+int BytesPerSample(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::U8:
+        return 1;
+    case SampleFormat::S16:
+        return 2;
+    case SampleFormat::S24:
+        return 3;
+    case SampleFormat::S32:
+    case SampleFormat::F32:
+        return 4;
+    }
+    return 2;
+}
+
+template <typename T> void Append(QByteArray& bytes, T value) {
+    T little = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char*>(&little), sizeof little);
+}
+
+void AppendSample(QByteArray& bytes, SampleFormat format, double value) {
+    switch (format) {
+    case SampleFormat::U8:
+        bytes.append(char(uint8_t(std::lround(value * 127.0) + 128)));
+        break;
+    case SampleFormat::S16:
+        Append<int16_t>(bytes, int16_t(std::lround(value * 32767.0)));
+        break;
+    case SampleFormat::S24: {
+        const int32_t v = int32_t(std::lround(value * 8388607.0));
+        bytes.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)).append(char((v >> 16) & 0xFF));
+        break;
+    }
+    case SampleFormat::S32:
+        Append<int32_t>(bytes, int32_t(std::llround(value * 2147483647.0)));
+        break;
+    case SampleFormat::F32: {
+        const float f = float(value);
+        uint32_t raw;
+        std::memcpy(&raw, &f, sizeof raw);
+        Append<uint32_t>(bytes, raw);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+bool WriteToneWave(const QString& path, const ToneSpec& tone) {
+    const int bytesPerSample = BytesPerSample(tone.format);
+    const qint64 frames = qint64(std::llround(tone.seconds * tone.sampleRate));
+    QByteArray data;
+    data.reserve(frames * tone.channels * bytesPerSample);
+    for (qint64 i = 0; i < frames; ++i) {
+        const double value = tone.amplitude *
+                             std::sin(2.0 * std::numbers::pi * tone.frequency * double(i) /
+                                      tone.sampleRate);
+        for (int c = 0; c < tone.channels; ++c)
+            AppendSample(data, tone.format, value);
+    }
+    QByteArray header;
+    header.append("RIFF");
+    Append<uint32_t>(header, uint32_t(36 + data.size()));
+    header.append("WAVEfmt ");
+    Append<uint32_t>(header, 16);
+    Append<uint16_t>(header, tone.format == SampleFormat::F32 ? 3 : 1);
+    Append<uint16_t>(header, uint16_t(tone.channels));
+    Append<uint32_t>(header, uint32_t(tone.sampleRate));
+    Append<uint32_t>(header, uint32_t(tone.sampleRate * tone.channels * bytesPerSample));
+    Append<uint16_t>(header, uint16_t(tone.channels * bytesPerSample));
+    Append<uint16_t>(header, uint16_t(bytesPerSample * 8));
+    header.append("data");
+    Append<uint32_t>(header, uint32_t(data.size()));
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(header) == header.size() && file.write(data) == data.size();
+}
+
+bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps) {
+    QTemporaryDir dir;
+    const QString wave = dir.filePath("tone.wav");
+    ToneSpec pcm = tone;
+    pcm.format = SampleFormat::S16;
+    if (!WriteToneWave(wave, pcm))
+        return false;
+    return RunTool("lame", {"--quiet", "-b", QString::number(kbps), wave, path});
+}
+
+DecodedAudio ReadPcmWave(const QString& path, bool* ok) {
+    DecodedAudio audio;
+    *ok = false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return audio;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return audio;
+    qsizetype pos = 12;
+    int bits = 0;
+    while (pos + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(pos, 4);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + pos + 4);
+        const qsizetype body = pos + 8;
+        if (id == "fmt " && size >= 16 && body + 16 <= bytes.size()) {
+            audio.channels = qFromLittleEndian<quint16>(bytes.constData() + body + 2);
+            audio.sampleRate = int(qFromLittleEndian<quint32>(bytes.constData() + body + 4));
+            bits = qFromLittleEndian<quint16>(bytes.constData() + body + 14);
+        } else if (id == "data") {
+            if (bits != 16 || audio.channels == 0)
+                return audio;
+            const qsizetype length = std::min<qsizetype>(size, bytes.size() - body);
+            audio.samples.resize(length / 2);
+            for (size_t i = 0; i < audio.samples.size(); ++i)
+                audio.samples[i] = qFromLittleEndian<qint16>(bytes.constData() + body + 2 * i);
+            *ok = true;
+            return audio;
+        }
+        pos = body + size + (size & 1);
+    }
+    return audio;
+}
+
+DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok) {
+    QTemporaryDir dir;
+    const QString wave = dir.filePath("decoded.wav");
+    if (!RunTool("ffmpeg", {"-v", "error", "-y", "-i", mp3Path, "-c:a", "pcm_s16le", wave})) {
+        *ok = false;
+        return {};
+    }
+    return ReadPcmWave(wave, ok);
+}
+
+double DominantFrequency(const DecodedAudio& audio, int channel) {
+    const qint64 frames = audio.frames();
+    if (frames < 2 || audio.sampleRate == 0)
+        return 0.0;
+    qint64 crossings = 0;
+    for (qint64 i = 1; i < frames; ++i) {
+        const int16_t a = audio.samples[(i - 1) * audio.channels + channel];
+        const int16_t b = audio.samples[i * audio.channels + channel];
+        if ((a < 0 && b >= 0) || (a >= 0 && b < 0))
+            ++crossings;
+    }
+    return crossings / 2.0 / (double(frames) / audio.sampleRate);
+}
+
+bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output,
+             int timeoutMs) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted() || !process.waitForFinished(timeoutMs))
+        return false;
+    if (output)
+        *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}

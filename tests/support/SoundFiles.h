@@ -1,0 +1,48 @@
+// Real sound files for tests: tones written sample by sample, and the
+// independent command-line tools that check our output.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+enum class SampleFormat { U8, S16, S24, S32, F32 };
+
+struct ToneSpec {
+    int sampleRate = 44100;
+    int channels = 2;
+    double seconds = 1.0;
+    double frequency = 440.0;
+    double amplitude = 0.5; // of full scale
+    SampleFormat format = SampleFormat::S16;
+};
+
+// Writes a canonical RIFF/WAVE file holding a sine tone (the same in every
+// channel); float samples use format tag 3, the rest PCM. Returns false on an I/O error.
+bool WriteToneWave(const QString& path, const ToneSpec& tone);
+
+// Encodes a tone with the `lame` command-line tool at `kbps`; returns false when it fails.
+bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps = 128);
+
+// Interleaved 16-bit samples and the format of a decoded file.
+struct DecodedAudio {
+    int sampleRate = 0;
+    int channels = 0;
+    std::vector<int16_t> samples;
+    qint64 frames() const { return channels ? qint64(samples.size()) / channels : 0; }
+};
+
+// Reads a 16-bit PCM RIFF/WAVE file; `ok` false when it is not one.
+DecodedAudio ReadPcmWave(const QString& path, bool* ok);
+
+// Decodes an MP3 file with the independent `ffmpeg` tool to 16-bit PCM.
+DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok);
+
+// The dominant frequency of one channel, by counting zero crossings.
+double DominantFrequency(const DecodedAudio& audio, int channel = 0);
+
+// Runs a program to completion; true when it exits with status 0.
+bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
+             int timeoutMs = 120000);
