@@ -1,10 +1,13 @@
-# brindle_library(<folder-name> [LINKS <targets>...])
+# brindle_library(<folder-name> [LINKS <targets>...] [EXCLUDE <files>...])
 # Builds every .cpp/.h of the calling folder into the static library
 # brindle_<folder-name>; adding a source file needs no edit here.
 function(brindle_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     # A folder whose code has not been written yet still offers its headers' path.
     add_library(brindle_${name} INTERFACE)

@@ -1,0 +1,8 @@
+#include "DesktopOpener.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+bool OpenDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
