@@ -6,6 +6,7 @@
 #include "DialogUnits.h"
 #include "MessageBox.h"
 #include "OptionFile.h"
+#include "ProgramFolder.h"
 #include "Strings.h"
 #include "resource.h"
 

@@ -8,6 +8,7 @@
 std::deque<int> MessageBoxSeam::s_answers;
 std::optional<int> MessageBoxSeam::s_standingAnswer;
 std::vector<RecordedMessage> MessageBoxSeam::s_recorded;
+std::function<void(const RecordedMessage&)> MessageBoxSeam::s_observer;
 
 void MessageBoxSeam::QueueAnswer(int answer) {
     s_answers.push_back(answer);
@@ -21,7 +22,12 @@ const std::vector<RecordedMessage>& MessageBoxSeam::Recorded() {
     return s_recorded;
 }
 
+void MessageBoxSeam::SetObserver(std::function<void(const RecordedMessage&)> observer) {
+    s_observer = std::move(observer);
+}
+
 void MessageBoxSeam::Reset() {
+    s_observer = nullptr;
     s_answers.clear();
     s_standingAnswer.reset();
     s_recorded.clear();
@@ -31,6 +37,8 @@ std::optional<int> MessageBoxSeam::TakeAnswer(const RecordedMessage& message) {
     if (s_answers.empty() && !s_standingAnswer)
         return std::nullopt;
     s_recorded.push_back(message);
+    if (s_observer)
+        s_observer(message);
     if (s_answers.empty())
         return s_standingAnswer;
     const int answer = s_answers.front();

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     // Answers every message that has no queued answer with `answer`.
     static void SetStandingAnswer(int answer);
     static const std::vector<RecordedMessage>& Recorded();
+    // Also hands every answered message to `observer` (a test whose process
+    // ends inside the action can still report what was shown).
+    static void SetObserver(std::function<void(const RecordedMessage&)> observer);
     // Forgets answers and recordings, so nothing leaks into the next test.
     static void Reset();
 
@@ -53,4 +57,5 @@ private:
     static std::deque<int> s_answers;
     static std::optional<int> s_standingAnswer;
     static std::vector<RecordedMessage> s_recorded;
+    static std::function<void(const RecordedMessage&)> s_observer;
 };
