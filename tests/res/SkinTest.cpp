@@ -1,0 +1,119 @@
+// The skin pictures are drawn at build time; these checks hold the generator to
+// the sizes the window is laid out for and to visible hover and check states.
+#include "Bitmaps.h"
+#include "resource.h"
+
+#include <QIcon>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PictureSize {
+    int id;
+    int width;
+    int height;
+};
+
+constexpr PictureSize kPictureSizes[] = {
+    {IDB_BACKGROUND, 640, 527},
+    {IDB_MINIMIZE, 25, 26},
+    {IDB_MINIMIZE_HOVER, 25, 26},
+    {IDB_DOWN, 19, 18},
+    {IDB_BOTTOM_HOVER, 19, 18},
+    {IDB_DOWN_HOVER, 19, 18},
+    {IDB_TOP_HOVER, 19, 18},
+    {IDB_UP_HOVER, 19, 18},
+    {IDB_BOTTOM, 19, 18},
+    {IDB_TOP, 19, 18},
+    {IDB_UP, 19, 18},
+    {IDB_PLAY_HOVER, 19, 18},
+    {IDB_PLAY, 19, 18},
+    {IDB_MP3TOWAVE_CHECKED, 159, 23},
+    {IDB_WAVETOMP3_CHECKED, 159, 23},
+    {IDB_MP3TOWAVE, 159, 23},
+    {IDB_WAVETOMP3, 159, 23},
+    {IDB_UNCHECKALL_HOVER, 44, 38},
+    {IDB_CHECKALL_HOVER, 44, 38},
+    {IDB_CHECKALL, 44, 38},
+    {IDB_UNCHECKALL, 44, 38},
+    {IDB_REVERSE_HOVER, 44, 38},
+    {IDB_REVERSE, 44, 38},
+    {IDB_ADD_HOVER, 33, 32},
+    {IDB_ADD, 33, 32},
+    {IDB_CLEAR, 33, 32},
+    {IDB_CLEAR_HOVER, 33, 32},
+    {IDB_START_HOVER, 33, 32},
+    {IDB_START, 33, 32},
+    {IDB_SPLASH, 387, 221},
+    {IDB_OPTIONS_HOVER, 33, 32},
+    {IDB_OPTIONS, 33, 32},
+    {IDB_EXIT_HOVER, 65, 24},
+    {IDB_EXIT, 65, 24},
+    {IDB_HELP_HOVER, 33, 32},
+    {IDB_HELP, 33, 32},
+    {IDB_WEBSITE, 111, 19},
+    {IDB_WEBSITE_HOVER, 111, 19},
+};
+
+// Pairs that swap on one control: normal and hover, and a direction with and
+// without its check mark. Each swap must be visible.
+constexpr std::pair<int, int> kSwappedPictures[] = {
+    {IDB_MINIMIZE, IDB_MINIMIZE_HOVER},
+    {IDB_TOP, IDB_TOP_HOVER},
+    {IDB_UP, IDB_UP_HOVER},
+    {IDB_DOWN, IDB_DOWN_HOVER},
+    {IDB_BOTTOM, IDB_BOTTOM_HOVER},
+    {IDB_PLAY, IDB_PLAY_HOVER},
+    {IDB_CHECKALL, IDB_CHECKALL_HOVER},
+    {IDB_UNCHECKALL, IDB_UNCHECKALL_HOVER},
+    {IDB_REVERSE, IDB_REVERSE_HOVER},
+    {IDB_ADD, IDB_ADD_HOVER},
+    {IDB_CLEAR, IDB_CLEAR_HOVER},
+    {IDB_START, IDB_START_HOVER},
+    {IDB_OPTIONS, IDB_OPTIONS_HOVER},
+    {IDB_EXIT, IDB_EXIT_HOVER},
+    {IDB_HELP, IDB_HELP_HOVER},
+    {IDB_WEBSITE, IDB_WEBSITE_HOVER},
+    {IDB_MP3TOWAVE_CHECKED, IDB_MP3TOWAVE},
+    {IDB_WAVETOMP3_CHECKED, IDB_WAVETOMP3},
+};
+
+TEST(Skin, EveryBitmapLoadsOpaqueAtItsSize) {
+    for (const PictureSize& expected : kPictureSizes) {
+        SCOPED_TRACE(expected.id);
+        const QPixmap picture = LoadBitmap(expected.id);
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.size(), QSize(expected.width, expected.height));
+        // The file itself is 24-bit: no alpha channel at all.
+        EXPECT_FALSE(QImage(QStringLiteral(":/skin/%1.png").arg(expected.id)).hasAlphaChannel());
+    }
+}
+
+TEST(Skin, SwappedPicturesDifferAndDirectionsDifferFromEachOther) {
+    for (const auto& [first, second] : kSwappedPictures) {
+        SCOPED_TRACE(testing::Message() << first << " vs " << second);
+        EXPECT_NE(LoadBitmap(first).toImage(), LoadBitmap(second).toImage());
+    }
+    EXPECT_NE(LoadBitmap(IDB_MP3TOWAVE).toImage(), LoadBitmap(IDB_WAVETOMP3).toImage());
+}
+
+TEST(Skin, IconHasThreeSizesAndCursorIsAHandWithItsTipOnTheHotSpot) {
+    const QIcon icon = LoadMainIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+    for (int size : {16, 32, 48})
+        EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size));
+
+    const QImage hand = LoadBitmap(IDC_HAND_CURSOR).toImage();
+    ASSERT_EQ(hand.size(), QSize(32, 32));
+    ASSERT_TRUE(hand.hasAlphaChannel());
+    EXPECT_EQ(qAlpha(hand.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(hand.pixel(31, 31)), 0);
+    const QCursor cursor = LoadHandCursor();
+    EXPECT_EQ(cursor.hotSpot(), QPoint(9, 1));
+    EXPECT_GT(qAlpha(hand.pixel(cursor.hotSpot())), 0) << "the hot spot is not on the fingertip";
+    EXPECT_EQ(qAlpha(hand.pixel(cursor.hotSpot() - QPoint(0, 1))), 0)
+        << "the finger reaches above the hot spot";
+}
+
+} // namespace
