@@ -1,0 +1,60 @@
+#include "SoundListCtrl.h"
+
+CSoundFileItem::CSoundFileItem(const QString& name, const QString& folder)
+    : m_strName(name), m_strFolder(folder) {}
+
+CSoundListCtrl::CSoundListCtrl(QWidget* parent) : CFullRowListCtrl(parent, true) {}
+
+int CSoundListCtrl::InsertFile(int index, const QString& name, const QString& folder) {
+    return InsertItem(index, std::make_unique<CSoundFileItem>(name, folder));
+}
+
+QString CSoundListCtrl::GetFullPath(int row) const {
+    return JoinFolderAndName(GetItemText(row, COLUMN_FOLDER), GetItemText(row, COLUMN_NAME));
+}
+
+namespace {
+
+QString RecordField(const CItemDataBase* record, int column) {
+    const auto* file = dynamic_cast<const CSoundFileItem*>(record);
+    if (!file)
+        return QString();
+    switch (column) {
+    case CSoundListCtrl::COLUMN_NAME:
+        return file->m_strName;
+    case CSoundListCtrl::COLUMN_FOLDER:
+        return file->m_strFolder;
+    case CSoundListCtrl::COLUMN_STATUS:
+        return file->m_strStatus;
+    }
+    return QString();
+}
+
+} // namespace
+
+// Sorting compares the records of the marked column, ignoring letter case.
+int CSoundListCtrl::CompareRows(const CItemDataBase* record1, const CItemDataBase* record2) const {
+    const int column = SortHeader()->SortColumn();
+    const int result = QString::compare(RecordField(record1, column), RecordField(record2, column),
+                                        Qt::CaseInsensitive);
+    return SortHeader()->IsSortAscending() ? result : -result;
+}
+
+// Name and folder cells show the record until a move or rename writes them;
+// the status cell is only ever what was written into it.
+QString CSoundListCtrl::RecordText(const CItemDataBase* record, int column) const {
+    if (column == COLUMN_STATUS)
+        return QString();
+    return RecordField(record, column);
+}
+
+QString JoinFolderAndName(const QString& folder, const QString& name) {
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QString FolderOf(const QString& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QString();
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
