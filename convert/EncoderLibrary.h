@@ -1,0 +1,29 @@
+// Finds libsonavek.so in the system directory and looks up its five entry
+// points. A loaded library stays loaded for the rest of the run.
+#pragma once
+
+#include "Sonavek.h"
+
+#include <QString>
+
+// The directory fixed at build time that holds the encoder library: the
+// install's library folder for the installed program, otherwise the build
+// tree's library folder. Never the program's folder or the current one.
+QString SystemLibraryDirectory();
+
+// "libsonavek.so"
+QString EncoderLibraryFileName();
+
+class CEncoderLibrary {
+public:
+    // Loads the library from `directory`, which must be absolute. False when
+    // the library or any entry point is missing, and nothing changes then.
+    bool Load(const QString& directory = SystemLibraryDirectory());
+    bool IsLoaded() const { return m_pBeVersion != nullptr; }
+
+    BEVERSION m_pBeVersion = nullptr;
+    BEINITSTREAM m_pBeInitStream = nullptr;
+    BEENCODECHUNK m_pBeEncodeChunk = nullptr;
+    BEDEINITSTREAM m_pBeDeinitStream = nullptr;
+    BECLOSESTREAM m_pBeCloseStream = nullptr;
+};

@@ -1,0 +1,167 @@
+#include "EncoderStream.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <climits>
+#include <cmath>
+
+static_assert(std::endian::native == std::endian::little,
+              "input samples are little-endian and handed to LAME as they are");
+
+namespace {
+
+constexpr int kOutputRate = 44100;
+constexpr uint64_t kFrameSamples = 1152;
+constexpr int kMinInputRate = 8000;
+constexpr int kMaxInputRate = 192000;
+constexpr int kLameQuality = 3; // the lame tool's default
+constexpr std::array kLayer3Bitrates = {32,  40,  48,  56,  64,  80,  96,
+                                        112, 128, 160, 192, 224, 256, 320};
+
+// lame_init_params fills shared tables the first time; keep set-ups apart.
+std::mutex g_setupMutex;
+
+std::optional<MPEG_mode> ModeFromConfig(uint8_t mode) {
+    switch (mode) {
+    case BE_MP3_MODE_STEREO:
+        return STEREO;
+    case BE_MP3_MODE_DUALCHANNEL:
+        return DUAL_CHANNEL;
+    case BE_MP3_MODE_MONO:
+        return MONO;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool IsLayer3Bitrate(int kbps) {
+    return std::find(kLayer3Bitrates.begin(), kLayer3Bitrates.end(), kbps) != kLayer3Bitrates.end();
+}
+
+lame_t SetUpLame(const StreamFormat& format) {
+    std::lock_guard lock(g_setupMutex);
+    lame_t lame = lame_init();
+    if (!lame)
+        return nullptr;
+    lame_set_in_samplerate(lame, format.inputRate);
+    lame_set_out_samplerate(lame, kOutputRate);
+    lame_set_num_channels(lame, format.channels);
+    lame_set_mode(lame, format.mode);
+    lame_set_VBR(lame, vbr_off);
+    lame_set_brate(lame, format.kbps);
+    lame_set_quality(lame, kLameQuality);
+    // The caller writes our bytes straight out and never seeks back, so an
+    // Info frame could never be filled in.
+    lame_set_bWriteVbrTag(lame, 0);
+    if (lame_init_params(lame) < 0 || lame_get_out_samplerate(lame) != kOutputRate ||
+        lame_get_brate(lame) != format.kbps || lame_get_version(lame) != 1) {
+        lame_close(lame);
+        return nullptr;
+    }
+    return lame;
+}
+
+// About one second of audio per chunk, in samples of all channels together.
+uint32_t ChunkSamplesFor(const StreamFormat& format) {
+    return uint32_t(format.inputRate * format.channels);
+}
+
+// LAME's documented worst case, 1.25 * samples per channel + 7200, counted
+// at whichever side of the resampler has more samples; one carried sample
+// may join a full chunk.
+uint32_t OutputBytesFor(const StreamFormat& format, uint32_t chunkSamples) {
+    const double inputFrames = chunkSamples / format.channels + 1;
+    const double outputFrames = std::ceil(inputFrames * kOutputRate / format.inputRate);
+    return uint32_t(std::ceil(1.25 * std::max(inputFrames, outputFrames))) + 7200;
+}
+
+} // namespace
+
+std::optional<StreamFormat> FormatFromConfig(const BE_CONFIG& config) {
+    const std::optional<MPEG_mode> mode = ModeFromConfig(config.byMode);
+    if (config.dwConfig != BE_CONFIG_MP3 || !mode || !IsLayer3Bitrate(config.wBitrate) ||
+        config.dwSampleRate < kMinInputRate || config.dwSampleRate > kMaxInputRate)
+        return std::nullopt;
+    StreamFormat format;
+    format.inputRate = int(config.dwSampleRate);
+    format.channels = *mode == MONO ? 1 : 2;
+    format.mode = *mode;
+    format.kbps = config.wBitrate;
+    return format;
+}
+
+std::unique_ptr<EncoderStream> EncoderStream::Open(const StreamFormat& format) {
+    lame_t lame = SetUpLame(format);
+    if (!lame)
+        return nullptr;
+    return std::unique_ptr<EncoderStream>(new EncoderStream(lame, format));
+}
+
+EncoderStream::EncoderStream(lame_t lame, const StreamFormat& format)
+    : m_hLame(lame), m_nChannels(format.channels), m_nInputRate(format.inputRate),
+      m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nOutputBytes(OutputBytesFor(format, m_nChunkSamples)), m_frames(format.kbps) {
+    m_carry.reserve(m_nChannels);
+    m_joined.reserve(m_nChunkSamples + m_nChannels);
+}
+
+EncoderStream::~EncoderStream() {
+    lame_close(m_hLame);
+}
+
+BE_ERR EncoderStream::Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                             uint32_t* written) {
+    std::lock_guard lock(m_mutex);
+    if (m_bFlushed)
+        return BE_ERR_INVALID_HANDLE;
+    if (count > m_nChunkSamples)
+        return BE_ERR_INVALID_ARGUMENT;
+    if (m_carry.empty() && count % m_nChannels == 0)
+        return EncodeFrames(samples, int(count / m_nChannels), output, written);
+    // A chunk that splits a frame: join it to the left-over sample and keep
+    // the new remainder for the next chunk, so the channels stay in step.
+    m_joined.assign(m_carry.begin(), m_carry.end());
+    m_joined.insert(m_joined.end(), samples, samples + count);
+    const size_t whole = m_joined.size() - m_joined.size() % m_nChannels;
+    m_carry.assign(m_joined.begin() + whole, m_joined.end());
+    return EncodeFrames(m_joined.data(), int(whole / m_nChannels), output, written);
+}
+
+BE_ERR EncoderStream::EncodeFrames(const int16_t* samples, int frames, uint8_t* output,
+                                   uint32_t* written) {
+    // LAME only reads the samples; its interleaved entry point lacks the const.
+    int16_t* pcm = const_cast<int16_t*>(samples);
+    const int bytes =
+        m_nChannels == 2
+            ? lame_encode_buffer_interleaved(m_hLame, pcm, frames, output, int(m_nOutputBytes))
+            : lame_encode_buffer(m_hLame, pcm, pcm, frames, output, int(m_nOutputBytes));
+    if (bytes < 0)
+        return BE_ERR_ENCODER_FAILED;
+    m_nInputFrames += uint64_t(frames);
+    *written = m_frames.Follow(output, uint32_t(bytes));
+    return BE_ERR_SUCCESSFUL;
+}
+
+// Without an Info frame a decoder cannot trim LAME's delay and padding, and
+// plays every frame whole. Ending after the frame that holds the last input
+// sample's time keeps the decoded length within one frame of the input; the
+// frames after it hold mostly padding.
+uint64_t EncoderStream::FramesToKeep() const {
+    const uint64_t outputSamples =
+        (m_nInputFrames * kOutputRate + uint64_t(m_nInputRate) - 1) / uint64_t(m_nInputRate);
+    return (outputSamples + kFrameSamples - 1) / kFrameSamples;
+}
+
+BE_ERR EncoderStream::Flush(uint8_t* output, uint32_t* written) {
+    std::lock_guard lock(m_mutex);
+    if (m_bFlushed)
+        return BE_ERR_INVALID_HANDLE;
+    m_bFlushed = true;
+    m_carry.clear(); // half a frame has no partner; it cannot be encoded
+    const int bytes = lame_encode_flush(m_hLame, output, int(m_nOutputBytes));
+    if (bytes < 0)
+        return BE_ERR_ENCODER_FAILED;
+    *written = m_frames.Follow(output, uint32_t(bytes), FramesToKeep());
+    return BE_ERR_SUCCESSFUL;
+}

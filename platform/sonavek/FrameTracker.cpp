@@ -1,0 +1,39 @@
+#include "FrameTracker.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kSampleRate = 44100;
+
+// MPEG-1 Layer III: 144 * bit rate / sample rate bytes, plus the padding slot.
+uint32_t FrameBytes(int kbps, const uint8_t* header) {
+    return uint32_t(144 * kbps * 1000 / kSampleRate + ((header[2] >> 1) & 1));
+}
+
+} // namespace
+
+uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxFrames) {
+    uint32_t pos = 0;
+    while (pos < size && !m_bLost) {
+        if (m_nRemaining > 0) {
+            const uint32_t skip = std::min(m_nRemaining, size - pos);
+            pos += skip;
+            m_nRemaining -= skip;
+            continue;
+        }
+        if (m_nHeaderBytes == 0 && m_nFrames >= maxFrames)
+            return pos;
+        m_header[m_nHeaderBytes++] = bytes[pos++];
+        if (m_nHeaderBytes < 3)
+            continue;
+        m_nHeaderBytes = 0;
+        if (m_header[0] != 0xFF) {
+            m_bLost = true;
+            break;
+        }
+        m_nRemaining = FrameBytes(m_nKbps, m_header) - 3;
+        ++m_nFrames;
+    }
+    return size;
+}

@@ -1,0 +1,111 @@
+#include "EncoderStream.h"
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace {
+
+constexpr uint8_t kLibraryMajorVersion = 1;
+constexpr uint8_t kLibraryMinorVersion = 0;
+
+// Streams by opaque handle. A call keeps its stream alive through the shared
+// pointer, so closing a handle on another thread never frees a stream in use.
+class StreamTable {
+public:
+    bool Add(std::shared_ptr<EncoderStream> stream, HBE_STREAM* handle) {
+        std::lock_guard lock(m_mutex);
+        if (m_streams.size() >= kMaxStreams)
+            return false;
+        do
+            ++m_nNext;
+        while (m_nNext == 0 || m_streams.count(m_nNext));
+        m_streams.emplace(m_nNext, std::move(stream));
+        *handle = m_nNext;
+        return true;
+    }
+
+    std::shared_ptr<EncoderStream> Find(HBE_STREAM handle) {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_streams.find(handle);
+        return found == m_streams.end() ? nullptr : found->second;
+    }
+
+    bool Remove(HBE_STREAM handle) {
+        std::lock_guard lock(m_mutex);
+        return m_streams.erase(handle) == 1;
+    }
+
+private:
+    static constexpr size_t kMaxStreams = 4096;
+    std::mutex m_mutex;
+    std::unordered_map<HBE_STREAM, std::shared_ptr<EncoderStream>> m_streams;
+    HBE_STREAM m_nNext = 0;
+};
+
+StreamTable& Streams() {
+    static StreamTable table;
+    return table;
+}
+
+} // namespace
+
+extern "C" {
+
+BE_ERR beVersion(BE_VERSION* version) {
+    if (!version)
+        return BE_ERR_INVALID_ARGUMENT;
+    std::memset(version, 0, sizeof *version);
+    lame_version_t engine;
+    get_lame_version_numerical(&engine);
+    version->byDLLMajorVersion = kLibraryMajorVersion;
+    version->byDLLMinorVersion = kLibraryMinorVersion;
+    version->byMajorVersion = uint8_t(engine.major);
+    version->byMinorVersion = uint8_t(engine.minor);
+    return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samples, uint32_t* bufferSize,
+                    HBE_STREAM* stream) {
+    if (!config || !samples || !bufferSize || !stream)
+        return BE_ERR_INVALID_ARGUMENT;
+    const std::optional<StreamFormat> format = FormatFromConfig(*config);
+    if (!format)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    std::shared_ptr<EncoderStream> encoder = EncoderStream::Open(*format);
+    if (!encoder)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    const uint32_t chunkSamples = encoder->ChunkSamples();
+    const uint32_t outputBytes = encoder->OutputBytes();
+    if (!Streams().Add(std::move(encoder), stream))
+        return BE_ERR_NO_MORE_HANDLES;
+    *samples = chunkSamples;
+    *bufferSize = outputBytes;
+    return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples,
+                     uint8_t* output, uint32_t* written) {
+    if ((!samples && sampleCount) || !output || !written)
+        return BE_ERR_INVALID_ARGUMENT;
+    const std::shared_ptr<EncoderStream> encoder = Streams().Find(stream);
+    if (!encoder)
+        return BE_ERR_INVALID_HANDLE;
+    return encoder->Encode(samples, sampleCount, output, written);
+}
+
+BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
+    if (!output || !written)
+        return BE_ERR_INVALID_ARGUMENT;
+    const std::shared_ptr<EncoderStream> encoder = Streams().Find(stream);
+    if (!encoder)
+        return BE_ERR_INVALID_HANDLE;
+    return encoder->Flush(output, written);
+}
+
+BE_ERR beCloseStream(HBE_STREAM stream) {
+    return Streams().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+}
+
+} // extern "C"
