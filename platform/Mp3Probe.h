@@ -1,0 +1,23 @@
+// A walk over MPEG audio frame headers, without decoding, that tells whether
+// a file is an MP3 (MPEG Layer III) stream. The decoder library is lenient on
+// purpose (it skips RIFF headers, resyncs through junk, takes quiet PCM for
+// Layer I), so this walk decides what we accept.
+#pragma once
+
+#include <QString>
+
+struct Mp3ProbeResult {
+    bool isMp3 = false;
+    bool cutShort = false;      // the last frame runs past the end of the file
+    bool formatChanged = false; // rate or channel count differs mid-stream
+    int sampleRate = 0;
+    int channels = 0;
+    long long frames = 0; // every Layer III frame found, tag frames included
+    QString problem;      // why the file is not accepted, when it is not
+};
+
+// Walks the whole file at `path`.
+Mp3ProbeResult ProbeMp3File(const QString& path);
+
+// Walks bytes already in memory (the whole file).
+Mp3ProbeResult ProbeMp3Bytes(const unsigned char* data, long long size);

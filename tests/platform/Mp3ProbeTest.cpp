@@ -1,0 +1,46 @@
+// The frame-header walk that decides what counts as MP3.
+#include "Mp3Probe.h"
+#include "SoundTestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Mp3Probe, AcceptsLayerThreeBehindAnId3TagAndCountsEveryFrame) {
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath("tone.mp3");
+    ASSERT_TRUE(WriteToneMp3(mp3, ToneSpec{}));
+    const QByteArray bytes = ReadAll(mp3);
+    // An ID3v2 tag of 300 bytes whose body is full of frame syncs.
+    const QByteArray tag = QByteArray("ID3\x03\x00\x00\x00\x00\x02\x22", 10) +
+                           QByteArray("\xFF\xFB\x90\x64", 4).repeated(75);
+    const QByteArray tagged = tag + bytes + QByteArray("TAG").leftJustified(128, ' ');
+    const Mp3ProbeResult plain =
+        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    const Mp3ProbeResult withTags =
+        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(tagged.constData()), tagged.size());
+    for (const Mp3ProbeResult& result : {plain, withTags}) {
+        EXPECT_TRUE(result.isMp3) << result.problem.toStdString();
+        EXPECT_FALSE(result.cutShort);
+        EXPECT_EQ(result.sampleRate, 44100);
+        EXPECT_EQ(result.channels, 2);
+        // The encoder's own tag frame is a frame too.
+        EXPECT_EQ(result.frames, CountFramesWithFfprobe(mp3) + 1);
+    }
+}
+
+TEST(Mp3Probe, AFormatChangeMidStreamIsAnError) {
+    QTemporaryDir dir;
+    ToneSpec mono;
+    mono.channels = 1;
+    ASSERT_TRUE(WriteToneMp3(dir.filePath("stereo.mp3"), ToneSpec{}));
+    ASSERT_TRUE(WriteToneMp3(dir.filePath("mono.mp3"), mono));
+    const QByteArray joined =
+        ReadAll(dir.filePath("stereo.mp3")) + ReadAll(dir.filePath("mono.mp3"));
+    const Mp3ProbeResult result =
+        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(joined.constData()), joined.size());
+    EXPECT_TRUE(result.formatChanged);
+}
+
+} // namespace

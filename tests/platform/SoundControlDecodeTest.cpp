@@ -1,0 +1,316 @@
+// Decoding MP3 files into wave files with the sound control: output checked
+// against the independent mpg123 tool, refusals that must leave files alone,
+// and failures part-way.
+#include "SoundControl.h"
+#include "SoundTestSupport.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <linux/magic.h>
+#include <sys/mount.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kKeepMe = "these bytes must survive";
+
+class SoundDecodeTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString MakeMp3(const QString& name, double seconds = 1.5, int channels = 2, int rate = 44100) {
+        const QString path = m_dir.filePath(name);
+        ToneSpec tone;
+        tone.seconds = seconds;
+        tone.channels = channels;
+        tone.sampleRate = rate;
+        EXPECT_TRUE(WriteToneMp3(path, tone)) << "lame failed";
+        return path;
+    }
+
+    // Runs a decode to its end; the log says how it ended.
+    void Decode(SoundControl& control, EventLog& log) {
+        control.Run();
+        ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 30000)) << "decoding never ended";
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SoundDecodeTest, OutputMatchesMpg123SampleForSample) {
+    for (const auto& [channels, rate] : {std::pair{2, 44100}, std::pair{1, 22050}}) {
+        SCOPED_TRACE(QString("%1 channels at %2 Hz").arg(channels).arg(rate).toStdString());
+        const QString mp3 = MakeMp3(QString("tone%1.mp3").arg(channels), 2.0, channels, rate);
+        const QString wave = m_dir.filePath(QString("tone%1.wav").arg(channels));
+        SoundControl control;
+        EventLog log;
+        log.Attach(control);
+        ASSERT_EQ(control.Open(mp3, wave), SOUND_OK);
+        EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(mp3));
+        Decode(control, log);
+        ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
+
+        bool ours = false;
+        bool theirs = false;
+        const DecodedAudio decoded = ReadPcmWave(wave, &ours);
+        const DecodedAudio reference = DecodeWithMpg123(mp3, m_dir.filePath("ref.wav"), &theirs);
+        ASSERT_TRUE(ours && theirs);
+        EXPECT_EQ(decoded.sampleRate, rate);
+        EXPECT_EQ(decoded.channels, channels);
+        // Both trim the encoder's delay and padding the same way: frame counts match exactly.
+        ASSERT_EQ(decoded.frames(), reference.frames());
+        for (size_t i = 0; i < decoded.samples.size(); ++i)
+            ASSERT_LE(std::abs(decoded.samples[i] - reference.samples[i]), 1) << "sample " << i;
+
+        const QByteArray bytes = ReadAll(wave);
+        ASSERT_EQ(bytes.size(), 44 + decoded.samples.size() * 2);
+        EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 4), quint32(bytes.size() - 8));
+        EXPECT_EQ(bytes.mid(36, 4), "data");
+        EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 40), quint32(bytes.size() - 44));
+    }
+}
+
+TEST_F(SoundDecodeTest, EventsComeInOrderOnTheOwnersThreadAndStopAtTheEnd) {
+    const QString mp3 = MakeMp3("long.mp3", 30.0);
+    SoundControl control;
+    EventLog log;
+    log.Attach(control);
+    ASSERT_EQ(control.Open(mp3, m_dir.filePath("long.wav")), SOUND_OK);
+    Decode(control, log);
+    QTest::qWait(400); // nothing may follow the end
+    ASSERT_FALSE(log.progress.empty());
+    EXPECT_EQ(log.order.count("finished"), 1);
+    EXPECT_EQ(log.order.last(), "finished");
+    EXPECT_EQ(log.progress.back(), control.GetLength());
+    EXPECT_TRUE(std::is_sorted(log.progress.begin(), log.progress.end()));
+    EXPECT_LT(log.progress.size(), 100u) << "progress must be throttled";
+    EXPECT_FALSE(log.offThread);
+    EXPECT_TRUE(log.errorCodes.empty());
+}
+
+TEST_F(SoundDecodeTest, MeasuresWithoutDestinationAndGivesTheFrameDuration) {
+    const QString mp3 = MakeMp3("tone.mp3");
+    SoundControl control;
+    ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
+    EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(mp3));
+    EXPECT_NEAR(control.GetUnitMs(), 1152 * 1000.0 / 44100, 1e-4);
+    control.Close();
+    EXPECT_EQ(control.GetLength(), 0);
+    control.Close(); // harmless twice
+}
+
+TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination) {
+    ToneSpec quiet;
+    quiet.amplitude = 0.0005;
+    WriteToneWave(m_dir.filePath("tone.wav"), ToneSpec{});
+    WriteToneWave(m_dir.filePath("quiet.wav"), quiet);
+    QByteArray randomWithSyncs(100000, '\0');
+    for (int i = 0; i < randomWithSyncs.size(); ++i)
+        randomWithSyncs[i] = char(QRandomGenerator::global()->generate());
+    for (int i = 0; i < randomWithSyncs.size() - 4; i += 997)
+        randomWithSyncs.replace(i, 4, QByteArray("\xFF\xFB\x90\x64", 4));
+    WriteBytes(m_dir.filePath("random.mp3"), randomWithSyncs);
+    WriteBytes(m_dir.filePath("text.mp3"), QByteArray("just some words\n").repeated(500));
+    WriteBytes(m_dir.filePath("empty.mp3"), {});
+    // Headerless quiet PCM: what the decoder library would take for Layer I.
+    WriteBytes(m_dir.filePath("pcm.mp3"), ReadAll(m_dir.filePath("quiet.wav")).mid(44));
+    // A wave file that carries MP3 data is still a RIFF file.
+    const QString mp3 = MakeMp3("real.mp3");
+    WriteBytes(m_dir.filePath("riff.mp3"),
+               ReadAll(m_dir.filePath("tone.wav")).left(44) + ReadAll(mp3));
+
+    const QString destination = m_dir.filePath("out.wav");
+    for (const QString name : {"tone.wav", "random.mp3", "text.mp3", "empty.mp3", "pcm.mp3",
+                               "riff.mp3", "missing.mp3"}) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+        const QString source = m_dir.filePath(name);
+        const QByteArray before = ReadAll(source);
+        SoundControl control;
+        const int result = control.Open(source, destination);
+        EXPECT_NE(result, SOUND_OK);
+        EXPECT_NE(result, SOUND_NO_DISK_SPACE);
+        EXPECT_EQ(control.Open(source, ""),
+                  result == SOUND_SOURCE_UNREADABLE ? SOUND_SOURCE_UNREADABLE : SOUND_NOT_MP3);
+        control.Run(); // after a failed Open: nothing happens
+        QTest::qWait(50);
+        EXPECT_EQ(ReadAll(destination), kKeepMe);
+        EXPECT_EQ(ReadAll(source), before);
+    }
+}
+
+TEST_F(SoundDecodeTest, RefusesToWriteOverItsOwnSourceHoweverSpelled) {
+    const QString mp3 = MakeMp3("self.mp3");
+    const QByteArray original = ReadAll(mp3);
+    QDir(m_dir.path()).mkdir("sub");
+    ASSERT_EQ(::symlink(QFile::encodeName(mp3).constData(),
+                        QFile::encodeName(m_dir.filePath("link.wav")).constData()),
+              0);
+    ASSERT_EQ(::link(QFile::encodeName(mp3).constData(),
+                     QFile::encodeName(m_dir.filePath("hard.wav")).constData()),
+              0);
+    for (const QString& spelling :
+         {mp3, m_dir.path() + "/./self.mp3", m_dir.path() + "/sub/../self.mp3",
+          m_dir.filePath("link.wav"), m_dir.filePath("hard.wav")}) {
+        SCOPED_TRACE(spelling.toStdString());
+        SoundControl control;
+        EXPECT_EQ(control.Open(mp3, spelling), SOUND_DESTINATION_IS_SOURCE);
+        EXPECT_EQ(ReadAll(mp3), original);
+    }
+}
+
+TEST_F(SoundDecodeTest, RefusesAMissingFolderAndOutputBeyondTheRiffLimit) {
+    const QString mp3 = MakeMp3("tone.mp3");
+    SoundControl control;
+    EXPECT_EQ(control.Open(mp3, m_dir.filePath("nowhere/out.wav")), SOUND_NO_FOLDER);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));
+
+    // 8 kbit/s MPEG-2 frames repeated for more than 4 GiB of 16-bit stereo output.
+    ToneSpec tone;
+    tone.sampleRate = 24000;
+    tone.seconds = 0.5;
+    ASSERT_TRUE(WriteToneWave(m_dir.filePath("low.wav"), tone));
+    ASSERT_TRUE(RunTool("lame", {"--quiet", "--resample", "24", "-b", "8",
+                                 m_dir.filePath("low.wav"), m_dir.filePath("low.mp3")}));
+    const QByteArray low = ReadAll(m_dir.filePath("low.mp3"));
+    const int frameBytes = 72000 * 8 / 24000; // 8 kbit/s at 24 kHz never needs padding
+    const QByteArray frame = low.mid(frameBytes, frameBytes); // the first audio frame
+    ASSERT_EQ(quint8(frame[0]), 0xFF);
+    ASSERT_EQ(quint8(frame[1]) & 0x1E, 0x12) << "not an MPEG-2 Layer III frame";
+    const qint64 framesNeeded = 0xFFFFFFFFLL / (576 * 2 * 2) + 1;
+    const QString huge = m_dir.filePath("huge.mp3");
+    ASSERT_TRUE(WriteBytes(huge, frame.repeated(int(framesNeeded))));
+    const QString destination = m_dir.filePath("huge.wav");
+    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    EXPECT_EQ(control.Open(huge, destination), SOUND_OUTPUT_TOO_LARGE);
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+    EXPECT_EQ(control.Open(huge, ""), SOUND_OK);
+    EXPECT_EQ(control.GetLength(), framesNeeded);
+}
+
+TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
+    const QString mp3 = MakeMp3("cut.mp3", 2.0);
+    const QByteArray whole = ReadAll(mp3);
+    const QString cut = m_dir.filePath("cut-early.mp3");
+    ASSERT_TRUE(WriteBytes(cut, whole.left(whole.size() * 2 / 3)));
+    const QString destination = m_dir.filePath("out.wav");
+    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    SoundControl control;
+    EXPECT_EQ(control.Open(cut, destination), SOUND_SOURCE_CUT_SHORT);
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+    EXPECT_EQ(control.Open(cut, ""), SOUND_OK) << "what is there can still be played";
+
+    EventLog log;
+    log.Attach(control);
+    ASSERT_EQ(control.Open(mp3, destination), SOUND_OK);
+    ASSERT_EQ(::truncate(QFile::encodeName(mp3).constData(), whole.size() / 2), 0);
+    Decode(control, log);
+    QTest::qWait(300);
+    EXPECT_EQ(log.finished, 0);
+    ASSERT_EQ(log.errorCodes, std::vector<int>{SOUND_SOURCE_CUT_SHORT});
+    EXPECT_FALSE(log.errorTexts.first().isEmpty());
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+    EXPECT_EQ(FolderEntries(m_dir.path()).filter("out.wav").size(), 1) << "a temporary file stayed";
+    control.Close(); // after a failure: harmless
+}
+
+TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
+    const QString mp3 = MakeMp3("long.mp3", 60.0);
+    for (bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "closed");
+        const QString destination = m_dir.filePath("out.wav");
+        QFile::remove(destination);
+        EventLog log;
+        {
+            SoundControl control;
+            log.Attach(control);
+            ASSERT_EQ(control.Open(mp3, destination), SOUND_OK);
+            control.Run();
+            QTest::qWait(20);
+            if (!destroy)
+                control.Close();
+        }
+        QTest::qWait(300);
+        EXPECT_FALSE(log.Ended());
+        EXPECT_FALSE(QFileInfo::exists(destination));
+        EXPECT_EQ(FolderEntries(m_dir.path()), QStringList{"long.mp3"});
+    }
+}
+
+TEST_F(SoundDecodeTest, OpeningAgainClosesThePreviousFileAndRunWithoutOpenDoesNothing) {
+    const QString first = MakeMp3("first.mp3", 1.0);
+    const QString second = MakeMp3("second.mp3", 3.0);
+    SoundControl control;
+    EventLog log;
+    log.Attach(control);
+    control.Run();
+    QTest::qWait(200);
+    EXPECT_TRUE(log.order.isEmpty());
+    ASSERT_EQ(control.Open(first, m_dir.filePath("first.wav")), SOUND_OK);
+    ASSERT_EQ(control.Open(second, m_dir.filePath("second.wav")), SOUND_OK);
+    EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(second));
+    Decode(control, log);
+    EXPECT_EQ(log.finished, 1);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("first.wav")));
+    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath("second.wav")));
+    control.Run(); // finished: a second Run does not decode again
+    QTest::qWait(300);
+    EXPECT_EQ(log.finished, 1);
+}
+
+// A small tmpfs in a temporary folder, so a full disk never means the real one.
+class SmallDisk {
+public:
+    bool Mount(const QString& folder, const QString& size) {
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                    QString("size=%1").arg(size).toUtf8().constData()) != 0)
+            return false;
+        m_folder = folder;
+        struct statfs info {};
+        return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 &&
+               info.f_type == TMPFS_MAGIC;
+    }
+    ~SmallDisk() {
+        if (!m_folder.isEmpty())
+            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+    }
+
+private:
+    QString m_folder;
+};
+
+TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {
+    const QString mp3 = MakeMp3("tone.mp3", 3.0); // about 530 KB of output
+    const QString mountPoint = m_dir.filePath("small");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("small"));
+    SmallDisk disk;
+    if (!disk.Mount(mountPoint, "600k"))
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+
+    const QString destination = mountPoint + "/out.wav";
+    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    ASSERT_TRUE(WriteBytes(mountPoint + "/filler", QByteArray(200 * 1024, 'x')));
+    SoundControl control;
+    EXPECT_EQ(control.Open(mp3, destination), SOUND_NO_DISK_SPACE);
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+
+    QFile::remove(mountPoint + "/filler");
+    EventLog log;
+    log.Attach(control);
+    ASSERT_EQ(control.Open(mp3, destination), SOUND_OK);
+    // Someone else fills the disk after Open.
+    ASSERT_TRUE(WriteBytes(mountPoint + "/filler", QByteArray(300 * 1024, 'x')));
+    Decode(control, log);
+    QTest::qWait(300);
+    EXPECT_EQ(log.finished, 0);
+    ASSERT_EQ(log.errorCodes, std::vector<int>{SOUND_WRITE_FAILED});
+    EXPECT_TRUE(log.errorTexts.first().contains("space")) << log.errorTexts.first().toStdString();
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+    EXPECT_EQ(FolderEntries(mountPoint), (QStringList{"filler", "out.wav"}));
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// Playing MP3 files with the sound control on the test PulseAudio server, and
+// on the silent clock where no output device exists.
+#include "AudioOutput.h"
+#include "SoundControl.h"
+#include "SoundTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SoundPlayTest : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        AudioOutputSeam::SetNoDevice(GetParam());
+    }
+    void TearDown() override { AudioOutputSeam::SetNoDevice(false); }
+
+    QString MakeMp3(double seconds) {
+        const QString path = m_dir.filePath(QString("tone%1.mp3").arg(seconds));
+        ToneSpec tone;
+        tone.seconds = seconds;
+        EXPECT_TRUE(WriteToneMp3(path, tone)) << "lame failed";
+        return path;
+    }
+    // Plays a 2 s tone until it has reached `position`.
+    void PlayUntil(SoundControl& control, EventLog& log, int position) {
+        log.Attach(control);
+        ASSERT_EQ(control.Open(MakeMp3(2.0), ""), SOUND_OK);
+        control.Run();
+        ASSERT_TRUE(WaitFor([&] { return LastPosition(log) >= position; }, 5000));
+    }
+    static int LastPosition(const EventLog& log) {
+        return log.progress.empty() ? -1 : log.progress.back();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_P(SoundPlayTest, PlaysInRealTimeToTheEnd) {
+    const QString mp3 = MakeMp3(1.0);
+    SoundControl control;
+    EventLog log;
+    log.Attach(control);
+    ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
+    QElapsedTimer clock;
+    clock.start();
+    control.Run();
+    ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 10000)) << "playing never finished";
+    EXPECT_GE(clock.elapsed(), 800) << "progress must follow what is heard, not decoded";
+    QTest::qWait(300);
+    EXPECT_EQ(log.finished, 1);
+    EXPECT_EQ(log.order.last(), "finished");
+    EXPECT_EQ(LastPosition(log), control.GetLength());
+    EXPECT_TRUE(std::is_sorted(log.progress.begin(), log.progress.end()));
+    EXPECT_GE(log.progress.size(), 3u);
+    EXPECT_FALSE(log.offThread);
+}
+
+TEST_P(SoundPlayTest, PauseHoldsThePositionAndRunResumesFromIt) {
+    SoundControl control;
+    EventLog log;
+    ASSERT_NO_FATAL_FAILURE(PlayUntil(control, log, 10));
+    control.Pause();
+    QTest::qWait(200);
+    const int paused = LastPosition(log);
+    QTest::qWait(600);
+    EXPECT_EQ(LastPosition(log), paused) << "time went on while paused";
+    EXPECT_EQ(log.finished, 0);
+    const size_t eventsBefore = log.progress.size();
+    control.Run();
+    ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 10000));
+    ASSERT_GT(log.progress.size(), eventsBefore);
+    EXPECT_GE(log.progress[eventsBefore], paused) << "resumed from the start";
+    EXPECT_EQ(log.finished, 1);
+}
+
+TEST_P(SoundPlayTest, StopRewindsSoTheNextRunStartsAgain) {
+    SoundControl control;
+    EventLog log;
+    ASSERT_NO_FATAL_FAILURE(PlayUntil(control, log, 20));
+    control.Stop();
+    const int stoppedAt = LastPosition(log);
+    QTest::qWait(300);
+    EXPECT_EQ(LastPosition(log), stoppedAt);
+    const size_t eventsBefore = log.progress.size();
+    control.Run();
+    ASSERT_TRUE(WaitFor([&] { return log.progress.size() > eventsBefore; }, 5000));
+    EXPECT_LT(log.progress[eventsBefore], stoppedAt);
+    control.Stop();
+    EXPECT_EQ(log.finished, 0);
+}
+
+TEST_P(SoundPlayTest, DestroyingWhilePlayingOrPausedEndsTheSound) {
+    const QString mp3 = MakeMp3(2.0);
+    for (bool pause : {false, true}) {
+        EventLog log;
+        {
+            SoundControl control;
+            log.Attach(control);
+            ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
+            control.Run();
+            ASSERT_TRUE(WaitFor([&] { return !log.progress.empty(); }, 5000));
+            if (pause)
+                control.Pause();
+        }
+        QTest::qWait(200);
+        EXPECT_FALSE(log.Ended());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, SoundPlayTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "SilentClock" : "AudioSink";
+                         });
+
+} // namespace

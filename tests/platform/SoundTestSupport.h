@@ -1,0 +1,90 @@
+// Helpers shared by the sound tests of this folder.
+#pragma once
+
+#include "SoundControl.h"
+#include "SoundFiles.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+#include <QTest>
+#include <QThread>
+
+#include <functional>
+#include <vector>
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; false on timeout.
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Frames of an MP3 file as the independent ffprobe tool counts them.
+inline int CountFramesWithFfprobe(const QString& path) {
+    QByteArray output;
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-count_packets", "-select_streams", "a:0", "-show_entries",
+                  "stream=nb_read_packets", "-of", "csv=p=0", path},
+                 &output))
+        return -1;
+    return output.trimmed().split(',').first().toInt(); // csv may end in a comma
+}
+
+inline DecodedAudio DecodeWithMpg123(const QString& mp3Path, const QString& wavePath, bool* ok) {
+    if (!RunTool("mpg123", {"-q", "-w", wavePath, mp3Path})) {
+        *ok = false;
+        return {};
+    }
+    return ReadPcmWave(wavePath, ok);
+}
+
+// Everything a control told its owner, and on which thread.
+struct EventLog {
+    std::vector<int> progress;
+    int finished = 0;
+    std::vector<int> errorCodes;
+    QStringList errorTexts;
+    QStringList order; // "progress", "finished", "error"
+    bool offThread = false;
+
+    void Attach(SoundControl& control) {
+        QObject::connect(&control, &SoundControl::Progress, [this](int position) {
+            Note("progress");
+            progress.push_back(position);
+        });
+        QObject::connect(&control, &SoundControl::Finished, [this] {
+            Note("finished");
+            ++finished;
+        });
+        QObject::connect(&control, &SoundControl::Failed, [this](int code, const QString& text) {
+            Note("error");
+            errorCodes.push_back(code);
+            errorTexts << text;
+        });
+    }
+    void Note(const QString& what) {
+        order << what;
+        offThread = offThread || QThread::currentThread() != qApp->thread();
+    }
+    bool Ended() const { return finished > 0 || !errorCodes.empty(); }
+};
+
+// Names left in a folder (hidden temporary files included).
+inline QStringList FolderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
