@@ -189,10 +189,15 @@ void SoundControl::SetWorkerFailure(int code, const QString& text) {
 // Runs on the worker thread; the decoder belongs to it until it is joined.
 void SoundControl::DecodeToFile() {
     TempWaveFile output(m_destination);
+    // The end is reported at once instead of at the next poll.
+    auto done = [this] {
+        m_workerDone = true;
+        QMetaObject::invokeMethod(this, &SoundControl::Poll, Qt::QueuedConnection);
+    };
     auto fail = [&](int code, const QString& text) {
         output.Discard();
         SetWorkerFailure(code, text);
-        m_workerDone = true;
+        done();
     };
     if (!output.Create())
         return fail(SOUND_WRITE_FAILED, output.LastError());
@@ -217,7 +222,7 @@ void SoundControl::DecodeToFile() {
         return fail(SOUND_SOURCE_CUT_SHORT, "the source file was cut short");
     if (!output.Commit(m_rate, m_channels))
         return fail(SOUND_WRITE_FAILED, output.LastError());
-    m_workerDone = true;
+    done();
 }
 
 bool SoundControl::SourceShrank() const {
@@ -307,6 +312,8 @@ void SoundControl::Poll() {
 }
 
 void SoundControl::PollDecoding() {
+    if (m_state != State::Running)
+        return;
     if (!m_workerDone) {
         ReportPosition(m_workerFrame);
         return;

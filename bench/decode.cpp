@@ -1,0 +1,105 @@
+// Decoding benchmark: MP3 to wave through CMp3Play (Open, Run, OnFinished in
+// a Qt event loop) against `mpg123 -w` on the same files, one run each.
+// Prints our time / mpg123's and the peak memory of each decode, each run in
+// a child process so its maxrss is its own.
+#include "Mp3Play.h"
+#include "SoundFiles.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct ChildRun {
+    double seconds = -1;
+    long maxRssKiB = 0;
+};
+
+// Runs `argv` as a child; its wall time and peak resident memory.
+ChildRun RunChild(const std::vector<QByteArray>& args) {
+    std::vector<char*> argv;
+    for (const QByteArray& arg : args)
+        argv.push_back(const_cast<char*>(arg.constData()));
+    argv.push_back(nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {};
+    return {clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
+}
+
+int DecodeInThisProcess(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    CMp3Play control;
+    int result = 1;
+    QObject::connect(&control, &CMp3Play::OnFinished, [&] {
+        control.Close();
+        result = 0;
+        app.quit();
+    });
+    QObject::connect(&control, &CMp3Play::OnError, [&](int code, const QString& text) {
+        std::fprintf(stderr, "decoding failed: %d %s\n", code, qPrintable(text));
+        app.quit();
+    });
+    if (control.Open(argv[2], argv[3]) != 0)
+        return 1;
+    control.Run();
+    app.exec();
+    return result;
+}
+
+bool MakeToneMp3(const QString& path, double seconds) {
+    ToneSpec tone;
+    tone.seconds = seconds;
+    return WriteToneMp3(path, tone, 128);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && QByteArray(argv[1]) == "--decode")
+        return DecodeInThisProcess(argc, argv);
+
+    QTemporaryDir dir;
+    long peak[2] = {0, 0};
+    int index = 0;
+    std::printf("%-8s %10s %10s %8s %12s %12s\n", "tone", "ours s", "mpg123 s", "ratio", "ours KiB",
+                "mpg123 KiB");
+    for (double seconds : {60.0, 600.0}) {
+        const QString mp3 = dir.filePath(QString("tone%1.mp3").arg(seconds));
+        if (!MakeToneMp3(mp3, seconds)) {
+            std::fprintf(stderr, "lame failed\n");
+            return 1;
+        }
+        const ChildRun ours =
+            RunChild({argv[0], "--decode", mp3.toUtf8(), dir.filePath("ours.wav").toUtf8()});
+        const ChildRun theirs =
+            RunChild({"mpg123", "-q", "-w", dir.filePath("theirs.wav").toUtf8(), mp3.toUtf8()});
+        if (ours.seconds < 0 || theirs.seconds < 0) {
+            std::fprintf(stderr, "a decode failed\n");
+            return 1;
+        }
+        std::printf("%-8s %10.3f %10.3f %8.2f %12ld %12ld\n",
+                    qPrintable(QString("%1 s").arg(seconds)), ours.seconds, theirs.seconds,
+                    ours.seconds / theirs.seconds, ours.maxRssKiB, theirs.maxRssKiB);
+        peak[index++] = ours.maxRssKiB;
+    }
+    std::printf("peak memory, 600 s file minus 60 s file: %ld KiB (target at most 10240)\n",
+                peak[1] - peak[0]);
+    return 0;
+}
