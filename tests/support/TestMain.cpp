@@ -24,5 +24,7 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new MessageBoxReset);
+    // Death-test children get no test events; they too must never wait for a person.
+    MessageBoxSeam::SetStandingAnswer(IDOK);
     return RUN_ALL_TESTS();
 }

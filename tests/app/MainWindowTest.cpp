@@ -1,0 +1,239 @@
+// The main window as a user meets it: its face at start, the direction
+// buttons, Enter and Esc, tool tips, hover pictures, dragging, the system menu
+// and the ways the program ends.
+#include "AboutDialog.h"
+#include "MainApp.h"
+#include "MainDialog.h"
+#include "MessageBox.h"
+#include "Strings.h"
+#include "resource.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.isValid());
+        m_dialog = std::make_unique<CMainDialog>(nullptr, m_folder.path() + "/");
+        ASSERT_TRUE(m_dialog->Create());
+        m_dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
+    }
+
+    template <typename T = QWidget> T* Control(int id) {
+        return m_dialog->findChild<T*>(QString::number(id));
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CMainDialog> m_dialog;
+};
+
+TEST_F(MainWindowTest, StartsWithTitleHiddenBarsEmptyLabelAndMp3ToWave) {
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_EQ(m_dialog->size(), QSize(640, 527));
+    EXPECT_TRUE(m_dialog->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
+    EXPECT_FALSE(Control(IDC_FILE_PROGRESS)->isVisible());
+    auto* label = Control<CColorLabel>(IDC_STATUS_LABEL);
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_EQ(label->ForeColor(), QColor(0, 255, 255));
+    EXPECT_EQ(label->BackColor(), QColor(130, 135, 160));
+    EXPECT_EQ(m_dialog->Direction(), MP3_TO_WAVE);
+    EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), IDB_MP3TOWAVE_CHECKED);
+    EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), IDB_WAVETOMP3);
+    EXPECT_TRUE(QFile::exists(m_folder.filePath("option.opt")));
+}
+
+TEST_F(MainWindowTest, ControlsStandAtTheirConvertedPlaces) {
+    EXPECT_EQ(Control(IDC_FILELIST)->geometry(), QRect(12, 132, 584, 330));
+    EXPECT_EQ(Control(IDC_BATCH_PROGRESS)->geometry(), QRect(12, 496, 464, 18));
+    EXPECT_EQ(Control(IDC_FILE_PROGRESS)->geometry(), QRect(12, 471, 336, 18));
+    EXPECT_EQ(Control(IDC_STATUS_LABEL)->geometry(), QRect(365, 471, 101, 18));
+    EXPECT_EQ(Control(IDC_START)->geometry(), QRect(165, 52, 33, 32));
+    EXPECT_EQ(Control(IDC_EXIT)->geometry(), QRect(561, 7, 65, 24));
+    EXPECT_EQ(Control(IDC_MP3TOWAVE)->geometry(), QRect(50, 94, 159, 23));
+    // The background lies below every control.
+    EXPECT_EQ(m_dialog->childAt(Control(IDC_START)->geometry().center()), Control(IDC_START));
+}
+
+TEST_F(MainWindowTest, DirectionButtonsSwapTheirPictures) {
+    struct Step {
+        int click;
+        ConversionDirection direction;
+        int mp3ToWaveBitmap;
+        int waveToMp3Bitmap;
+    };
+    const Step steps[] = {
+        {IDC_WAVETOMP3, WAVE_TO_MP3, IDB_MP3TOWAVE, IDB_WAVETOMP3_CHECKED},
+        {IDC_MP3TOWAVE, MP3_TO_WAVE, IDB_MP3TOWAVE_CHECKED, IDB_WAVETOMP3},
+        {IDC_WAVETOMP3, WAVE_TO_MP3, IDB_MP3TOWAVE, IDB_WAVETOMP3_CHECKED},
+        {IDC_WAVETOMP3, WAVE_TO_MP3, IDB_MP3TOWAVE, IDB_WAVETOMP3_CHECKED},
+    };
+    for (const Step& step : steps) {
+        QTest::mouseClick(Control(step.click), Qt::LeftButton);
+        EXPECT_EQ(m_dialog->Direction(), step.direction);
+        EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), step.mp3ToWaveBitmap);
+        EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), step.waveToMp3Bitmap);
+    }
+}
+
+TEST_F(MainWindowTest, EnterDoesNothingAndEscEndsTheWindow) {
+    QTest::keyClick(m_dialog.get(), Qt::Key_Return);
+    QTest::keyClick(m_dialog.get(), Qt::Key_Enter);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(m_dialog->result(), 0);
+
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(m_dialog->isVisible());
+    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindowTest, ToolTipsComeFromTheStringTable) {
+    EXPECT_EQ(Control(IDC_START)->toolTip(), "Start to convert");
+    EXPECT_EQ(Control(IDC_EXIT)->toolTip(), "Exit from Brindle");
+    EXPECT_EQ(Control(IDC_WEBSITE)->toolTip(), "Visit Our Website : https://brindle.example.org/");
+    for (int id : {IDC_FILELIST, IDC_BATCH_PROGRESS, IDC_FILE_PROGRESS, IDC_STATUS_LABEL})
+        EXPECT_TRUE(Control(id)->toolTip().isEmpty()) << id;
+    for (int id = IDC_MINIMIZE; id <= IDC_REVERSE_CHECKS; ++id)
+        EXPECT_FALSE(Control(id)->toolTip().isEmpty()) << id;
+}
+
+TEST_F(MainWindowTest, HoverPictureFollowsThePointer) {
+    CHoverStatic* start = m_dialog->Button(IDC_START);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), start->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(start, &enter);
+    EXPECT_EQ(start->CurrentBitmap(), IDB_START_HOVER);
+    EXPECT_EQ(start->cursor().shape(), Qt::BitmapCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(start, &leave);
+    EXPECT_EQ(start->CurrentBitmap(), IDB_START);
+
+    // The direction buttons keep their pictures whatever the pointer does.
+    CHoverStatic* direction = m_dialog->Button(IDC_WAVETOMP3);
+    QApplication::sendEvent(direction, &enter);
+    EXPECT_EQ(direction->CurrentBitmap(), IDB_WAVETOMP3);
+    QApplication::sendEvent(direction, &leave);
+    EXPECT_EQ(direction->CurrentBitmap(), IDB_WAVETOMP3);
+}
+
+TEST_F(MainWindowTest, CommandsPutTheNormalPictureBackFirst) {
+    CHoverStatic* help = m_dialog->Button(IDC_HELP);
+    help->SetBitmap(IDB_HELP_HOVER);
+    m_dialog->OnCommand(IDC_HELP);
+    EXPECT_EQ(help->CurrentBitmap(), IDB_HELP);
+    // The help file is missing: nothing is reported.
+    EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
+
+    CHoverStatic* minimize = m_dialog->Button(IDC_MINIMIZE);
+    minimize->SetBitmap(IDB_MINIMIZE_HOVER);
+    QTest::mouseClick(minimize, Qt::LeftButton);
+    EXPECT_EQ(minimize->CurrentBitmap(), IDB_MINIMIZE);
+    QTRY_VERIFY_WITH_TIMEOUT(m_dialog->isMinimized(), 5000);
+}
+
+TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButNotFromAButton) {
+    const QPoint before = m_dialog->pos();
+    auto drag = [&](QWidget* target, QPoint at) {
+        const QPointF global = target->mapToGlobal(QPointF(at));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        const QPointF moved = global + QPointF(40, 25);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at) + QPointF(40, 25), moved, Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at) + QPointF(40, 25), moved,
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
+    };
+    drag(m_dialog->Button(IDC_CHECK_ALL), QPoint(3, 3));
+    EXPECT_EQ(m_dialog->pos(), before);
+    drag(m_dialog.get(), QPoint(300, 12));
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialog->pos(), before + QPoint(40, 25), 5000);
+}
+
+TEST_F(MainWindowTest, SystemMenuEndsWithTheAboutItem) {
+    auto* menu = m_dialog->findChild<QMenu*>("systemMenu");
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    EXPECT_EQ(actions.last()->text(), "&About BRD...");
+
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<CAboutDialog*>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        aboutShown = about->windowTitle() == "About Brindle" &&
+                     about->findChild<QLabel*>(QString::number(IDC_ABOUT_WEB))->text() ==
+                         "https://brindle.example.org/" &&
+                     about->findChild<QLabel*>(QString::number(IDC_ABOUT_MAIL))->text() ==
+                         "support@brindle.example.org";
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    actions.last()->trigger();
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+TEST(MainAppTest, EmbeddingOrAutomationSwitchesTheSplashOff) {
+    EXPECT_TRUE(CMainApp::ShowSplashFromArguments({}));
+    EXPECT_TRUE(CMainApp::ShowSplashFromArguments({"song.mp3", "Embedding"}));
+    EXPECT_FALSE(CMainApp::ShowSplashFromArguments({"-Embedding"}));
+    EXPECT_FALSE(CMainApp::ShowSplashFromArguments({"/automation"}));
+    EXPECT_FALSE(CMainApp::ShowSplashFromArguments({"x", "-AUTOMATION"}));
+}
+
+// Ways the process ends run in a child process of their own.
+class ProcessEndTest : public testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(ProcessEndTest, ExitButtonEndsTheProcessWithStatusZero) {
+    QTemporaryDir folder;
+    EXPECT_EXIT(
+        {
+            CMainDialog dialog(nullptr, folder.path() + "/");
+            dialog.Create();
+            QTest::mouseClick(dialog.Button(IDC_EXIT), Qt::LeftButton);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ProcessEndTest, OptionFileThatCannotBeCreatedGivesInitFailed) {
+    QTemporaryDir folder;
+    const QString missing = folder.path() + "/no/such/folder/";
+    const QString directoryInTheWay = folder.path() + "/";
+    ASSERT_TRUE(QDir(folder.path()).mkdir("option.opt"));
+    for (const QString& programFolder : {missing, directoryInTheWay}) {
+        EXPECT_EXIT(
+            {
+                MessageBoxSeam::SetObserver([](const RecordedMessage& message) {
+                    std::fprintf(stderr, "[%s|%s]\n", qPrintable(message.text),
+                                 qPrintable(message.caption));
+                });
+                CMainDialog dialog(nullptr, programFolder);
+                dialog.Create();
+                std::fprintf(stderr, "window initialised\n");
+            },
+            testing::ExitedWithCode(0), "\\[Init failed!\\|Error\\]");
+    }
+}
+
+} // namespace
