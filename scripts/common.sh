@@ -6,9 +6,9 @@ BRINDLE_BUILD=${BRINDLE_BUILD:-$BRINDLE_ROOT/build}
 
 BRINDLE_PACKAGES=(
     # toolchain and tests
-    cmake ninja-build g++ pkg-config clang-format libgtest-dev googletest
+    cmake ninja-build g++ pkg-config clang-format libgtest-dev googletest time
     # GUI and audio output
-    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    qt6-base-dev qt6-multimedia-dev
     # encoder and decoder
     libmp3lame-dev libmpg123-dev
     # tests: audio server, reference tools, a display for screenshots
