@@ -14,7 +14,6 @@ int TextMargin(const QFontMetrics& metrics) {
 } // namespace
 
 CSortArrowHeader::CSortArrowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
-    setSectionsClickable(true);
     setSortIndicatorShown(false);
     setHighlightSections(false);
     setStretchLastSection(false);
@@ -89,6 +88,7 @@ CFullRowListCtrl::CFullRowListCtrl(QWidget* parent, bool sortable)
       m_pHeader(new CSortArrowHeader(this)), m_bSortable(sortable) {
     setHeader(m_pHeader);
     setModel(m_pModel);
+    m_pHeader->setSectionsClickable(m_bSortable);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -224,8 +224,12 @@ QString CFullRowListCtrl::RecordText(const CItemDataBase*, int) const {
     return QString();
 }
 
+// A click selects its row, on the check box too, before the owner hears of it.
 void CFullRowListCtrl::mousePressEvent(QMouseEvent* event) {
     QTreeView::mousePressEvent(event);
+    const QModelIndex clicked = indexAt(event->position().toPoint());
+    if (clicked.isValid() && clicked.row() != GetSelectedRow())
+        SetSelectedRow(clicked.row());
     if (event->button() == Qt::LeftButton)
         emit Clicked();
     else if (event->button() == Qt::RightButton)

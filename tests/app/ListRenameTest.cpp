@@ -1,0 +1,148 @@
+// Renaming a row's file through the row menu and the "Rename the file" dialog:
+// the file on disk and the row change together, or neither does.
+#include "ListTestWindow.h"
+
+#include "FlatButton.h"
+#include "MessageBox.h"
+
+#include <QLineEdit>
+
+namespace {
+
+class ListRenameTest : public ListWindowTest {
+protected:
+    void SetUp() override {
+        ListWindowTest::SetUp();
+        m_song = MakeFile("song.mp3", "song bytes");
+        MakeFile("other.mp3", "other bytes");
+        AddFiles({m_song});
+        m_list->SetCheck(0, true);
+        m_list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
+    }
+
+    // Chooses "&Rename File" on the song's row and works the dialog with `work`.
+    void Rename(const std::function<void(QDialog*)>& work) {
+        RightClickRow(0);
+        WithModal([this] { Choose(IDR_ROW_MENU, "&Rename File"); }, work);
+    }
+
+    // Types `name` into the dialog and presses its O K button.
+    static std::function<void(QDialog*)> TypeAndPressOk(const QString& name) {
+        return [name](QDialog* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(name);
+            QTest::mouseClick(dialog->findChild<QWidget*>(QString::number(IDC_OK_BUTTON)),
+                              Qt::LeftButton);
+        };
+    }
+
+    QByteArray Content(const QString& name) const {
+        QFile file(Music() + "/" + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The row and the files are as SetUp left them.
+    void ExpectUnchanged() {
+        EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
+        EXPECT_EQ(Content("song.mp3"), "song bytes");
+        EXPECT_EQ(Content("other.mp3"), "other bytes");
+        EXPECT_EQ(QDir(Music()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        EXPECT_TRUE(QDir(m_folder.path()).entryList({"*.mp3"}).isEmpty());
+    }
+
+    QStringList RecordedTexts() const {
+        QStringList texts;
+        for (const RecordedMessage& message : MessageBoxSeam::Recorded()) {
+            EXPECT_EQ(message.caption, "Error");
+            texts << message.text;
+        }
+        return texts;
+    }
+
+    QString m_song;
+};
+
+TEST_F(ListRenameTest, TheDialogShowsItsCaptionsAndTheCurrentName) {
+    Rename([](QDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Rename the file");
+        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text(), "song.mp3");
+        auto* ok = dialog->findChild<CFlatButton*>(QString::number(IDC_OK_BUTTON));
+        auto* cancel = dialog->findChild<CFlatButton*>(QString::number(IDC_CANCEL_BUTTON));
+        ASSERT_TRUE(ok && cancel);
+        EXPECT_EQ(ok->Caption(), "O K");
+        EXPECT_EQ(cancel->Caption(), "Cancel");
+        EXPECT_NE(dialog->findChild<QLabel*>(), nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+}
+
+TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
+    Rename(TypeAndPressOk("song.wav"));
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.wav");
+    EXPECT_EQ(Content("song.wav"), "song bytes");
+    EXPECT_FALSE(QFile::exists(m_song));
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_FOLDER), Music());
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_STATUS), "Success");
+    EXPECT_TRUE(m_list->GetCheck(0));
+    EXPECT_EQ(m_list->GetSelectedRow(), 0);
+    EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
+    // The record keeps the name the row was added with.
+    EXPECT_EQ(static_cast<CSoundFileItem*>(m_list->GetItemData(0))->m_strName, "song.mp3");
+}
+
+TEST_F(ListRenameTest, TheNameOfAnotherFileIsRefusedAndThatFileKept) {
+    Rename(TypeAndPressOk("other.mp3"));
+    EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"}));
+    ExpectUnchanged();
+}
+
+TEST_F(ListRenameTest, NamesThatWouldLeaveTheFolderAreRefused) {
+    for (const QString& name : {QString("../escaped.mp3"), QString("sub/x.mp3"), QString(".."),
+                                QString("."), QString("/tmp/x.mp3")}) {
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::SetStandingAnswer(IDOK);
+        Rename(TypeAndPressOk(name));
+        EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"})) << name.toStdString();
+        ExpectUnchanged();
+    }
+}
+
+TEST_F(ListRenameTest, CancelChangesNothing) {
+    Rename([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT))->setText("new.mp3");
+        QTest::mouseClick(dialog->findChild<QWidget*>(QString::number(IDC_CANCEL_BUTTON)),
+                          Qt::LeftButton);
+    });
+    ExpectUnchanged();
+    Rename([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    ExpectUnchanged();
+    EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
+}
+
+TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
+    Rename([](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(MessageBoxSeam::Recorded().size(), 1u);
+        edit->setText("renamed.mp3");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_EQ(RecordedTexts(), QStringList({"Please input the file name!"}));
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "renamed.mp3");
+    EXPECT_EQ(Content("renamed.mp3"), "song bytes");
+}
+
+TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {
+    ASSERT_TRUE(QFile::remove(m_song));
+    Rename(TypeAndPressOk("new.mp3"));
+    EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"}));
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
+    EXPECT_FALSE(QFile::exists(Music() + "/new.mp3"));
+}
+
+} // namespace

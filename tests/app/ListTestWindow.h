@@ -1,0 +1,149 @@
+// A real main window in a temporary program folder, for the file list's
+// tests: files on disk, the Open File dialog answered through its seam, and
+// modal dialogs worked from a timer while the handler waits in them.
+#pragma once
+
+#include "FilePicker.h"
+#include "MainDialog.h"
+#include "resource.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class ListWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        FilePickerSeam::Reset();
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath("program"));
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath("music"));
+        m_dialog = std::make_unique<CMainDialog>(nullptr, m_folder.filePath("program") + "/");
+        ASSERT_TRUE(m_dialog->Create());
+        m_dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
+        m_list = m_dialog->FileList();
+    }
+
+    void TearDown() override { FilePickerSeam::Reset(); }
+
+    QString Music() const { return m_folder.filePath("music"); }
+
+    // Creates `name` in the music folder holding `content`; returns its path.
+    QString MakeFile(const QString& name, const QByteArray& content = "RIFF") {
+        const QString path = Music() + "/" + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        file.write(content);
+        return path;
+    }
+
+    void Click(int id) {
+        QWidget* control = m_dialog->findChild<QWidget*>(QString::number(id));
+        ASSERT_NE(control, nullptr) << id;
+        QTest::mouseClick(control, Qt::LeftButton);
+    }
+
+    // Adds the given paths through the Add button, as one choice in the dialog.
+    void AddFiles(const QStringList& paths) {
+        FilePickerSeam::SetNextFiles(paths);
+        Click(IDC_ADD_FILES);
+    }
+
+    // Adds files named a.mp3, b.mp3 ... so that the rows read a, b, c ... from the top.
+    void AddRows(int count) {
+        QStringList paths;
+        for (int i = count - 1; i >= 0; --i)
+            paths << MakeFile(QString(QChar('a' + i)) + ".mp3");
+        AddFiles(paths);
+        ASSERT_EQ(m_list->GetItemCount(), count);
+    }
+
+    QStringList Names() const {
+        QStringList names;
+        for (int row = 0; row < m_list->GetItemCount(); ++row)
+            names << m_list->GetItemText(row, CSoundListCtrl::COLUMN_NAME);
+        return names;
+    }
+
+    QList<bool> Checks() const {
+        QList<bool> checks;
+        for (int row = 0; row < m_list->GetItemCount(); ++row)
+            checks << m_list->GetCheck(row);
+        return checks;
+    }
+
+    QPoint RowCentre(int row) const {
+        return m_list->visualRect(m_list->model()->index(row, 1)).center();
+    }
+
+    void RightClickRow(int row) {
+        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
+    }
+
+    // The open pop-up menu `menuId`, or nullptr.
+    QMenu* OpenMenu(int menuId) const {
+        for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
+            if (menu->isVisible())
+                return menu;
+        return nullptr;
+    }
+
+    // Chooses the entry `text` of the open menu `menuId`.
+    void Choose(int menuId, const QString& text) {
+        QMenu* menu = OpenMenu(menuId);
+        ASSERT_NE(menu, nullptr) << menuId;
+        for (QAction* action : menu->actions())
+            if (action->text() == text) {
+                menu->hide();
+                action->trigger();
+                return;
+            }
+        FAIL() << "no entry " << text.toStdString();
+    }
+
+    // Runs `action`, which opens a modal dialog, and `work` on that dialog once
+    // it is open. A dialog `work` leaves open is closed, failing the test.
+    void WithModal(const std::function<void()>& action, const std::function<void(QDialog*)>& work) {
+        bool worked = false;
+        QTimer poll;
+        QElapsedTimer waited;
+        waited.start();
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog && !worked) {
+                worked = true;
+                work(dialog);
+                if (dialog->isVisible()) {
+                    ADD_FAILURE() << "the dialog stayed open";
+                    dialog->reject();
+                }
+            } else if (!dialog && waited.elapsed() > 5000) {
+                poll.stop();
+                ADD_FAILURE() << "no modal dialog opened";
+                for (QWidget* window : QApplication::topLevelWidgets())
+                    if (auto* stuck = qobject_cast<QDialog*>(window); stuck && stuck->isVisible())
+                        stuck->reject();
+            }
+        });
+        poll.start();
+        action();
+        poll.stop();
+        EXPECT_TRUE(worked);
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CMainDialog> m_dialog;
+    CSoundListCtrl* m_list = nullptr;
+};
