@@ -5,15 +5,134 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr size_t kWriteBlock = 4 * 1024 * 1024;
+constexpr int kMinWaveRate = 1000;
+constexpr int kMaxWaveRate = 384000;
+constexpr long long kChunkHeaderBytes = 8;
+constexpr long long kFmtBytes = 16;
+constexpr long long kExtensibleFmtBytes = 40;
+// The bytes of the extensible form's sub-format GUID after its format tag.
+constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool ReadAt(int fd, long long offset, unsigned char* data, size_t bytes) {
+    while (bytes > 0) {
+        const ssize_t read = ::pread(fd, data, bytes, off_t(offset));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            return false;
+        data += read;
+        offset += read;
+        bytes -= size_t(read);
+    }
+    return true;
+}
+
+uint16_t Le16(const unsigned char* p) {
+    return qFromLittleEndian<uint16_t>(p);
+}
+
+uint32_t Le32(const unsigned char* p) {
+    return qFromLittleEndian<uint32_t>(p);
+}
+
+// The real format tag of an extensible "fmt " chunk, or 0 when it names none we know.
+int ExtensibleTag(const unsigned char* fmt, long long size) {
+    if (size < kExtensibleFmtBytes || Le16(fmt + 16) < 22)
+        return 0;
+    const int validBits = Le16(fmt + 18);
+    if (validBits == 0 || validBits > Le16(fmt + 14) ||
+        std::memcmp(fmt + 26, kSubFormatTail, sizeof kSubFormatTail) != 0)
+        return 0;
+    return Le16(fmt + 24);
+}
+
+bool IsReadableSampleType(int tag, int bits) {
+    if (tag == WAVE_FORMAT_PCM)
+        return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    return tag == WAVE_FORMAT_IEEE_FLOAT && bits == 32;
+}
+
+std::optional<WaveFormat> ParseFmt(const unsigned char* fmt, long long size) {
+    if (size < kFmtBytes)
+        return std::nullopt;
+    WaveFormat format;
+    format.formatTag = Le16(fmt);
+    if (format.formatTag == WAVE_FORMAT_EXTENSIBLE)
+        format.formatTag = ExtensibleTag(fmt, size);
+    format.channels = Le16(fmt + 2);
+    const uint32_t rate = Le32(fmt + 4);
+    format.blockAlign = Le16(fmt + 12);
+    format.bitsPerSample = Le16(fmt + 14);
+    if (!IsReadableSampleType(format.formatTag, format.bitsPerSample) || format.channels < 1 ||
+        format.channels > kMaxWaveChannels || rate < kMinWaveRate || rate > kMaxWaveRate ||
+        format.blockAlign != format.channels * format.bitsPerSample / 8)
+        return std::nullopt;
+    format.sampleRate = int(rate);
+    return format;
+}
+
+} // namespace
+
+std::optional<WaveFormat> ReadWaveFormat(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    const long long fileSize = info.st_size;
+    unsigned char riff[12];
+    if (fileSize < 12 || !ReadAt(fd, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    std::optional<WaveFormat> format;
+    // Every pass moves on by at least a chunk header, so the walk always ends.
+    for (long long at = 12; at + kChunkHeaderBytes <= fileSize;) {
+        unsigned char header[kChunkHeaderBytes];
+        if (!ReadAt(fd, at, header, sizeof header))
+            return std::nullopt;
+        const long long size = Le32(header + 4);
+        const long long body = at + kChunkHeaderBytes;
+        if (std::memcmp(header, "fmt ", 4) == 0 && !format) {
+            unsigned char fmt[kExtensibleFmtBytes] = {};
+            const long long wanted = std::min(size, kExtensibleFmtBytes);
+            if (body + size > fileSize || !ReadAt(fd, body, fmt, size_t(wanted)))
+                return std::nullopt;
+            format = ParseFmt(fmt, size);
+            if (!format)
+                return std::nullopt;
+        } else if (std::memcmp(header, "data", 4) == 0) {
+            if (!format)
+                return std::nullopt;
+            const long long held = std::min(size, fileSize - body);
+            format->dataOffset = body;
+            format->dataBytes = held / format->blockAlign * format->blockAlign;
+            return format;
+        }
+        at = body + size + (size & 1); // chunks are padded to an even size
+    }
+    return std::nullopt;
+}
+
+std::optional<WaveFormat> ReadWaveFormat(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<WaveFormat> format = ReadWaveFormat(fd);
+    ::close(fd);
+    return format;
+}
+
+namespace {
 
 void PutLe32(QByteArray& bytes, uint32_t value) {
     char raw[4];

@@ -1,21 +1,20 @@
 #include "WavePlayer.h"
 
 #include "AudioOutput.h"
+#include "WaveFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
-#include <QtEndian>
 
 #include <memory>
 
 namespace {
 
-constexpr quint16 kFormatPcm = 1;
-constexpr quint16 kFormatExtensible = 0xFFFE;
-
-QAudioFormat::SampleFormat SampleFormatFor(int bits) {
-    switch (bits) {
+QAudioFormat::SampleFormat PlayableSampleFormat(const WaveFormat& wave) {
+    if (wave.formatTag != WAVE_FORMAT_PCM)
+        return QAudioFormat::Unknown;
+    switch (wave.bitsPerSample) {
     case 8:
         return QAudioFormat::UInt8;
     case 16:
@@ -25,29 +24,6 @@ QAudioFormat::SampleFormat SampleFormatFor(int bits) {
     default:
         return QAudioFormat::Unknown;
     }
-}
-
-std::optional<QAudioFormat> ParseFormatChunk(const QByteArray& chunk) {
-    if (chunk.size() < 16)
-        return std::nullopt;
-    const char* p = chunk.constData();
-    quint16 tag = qFromLittleEndian<quint16>(p);
-    const int channels = qFromLittleEndian<quint16>(p + 2);
-    const int rate = int(qFromLittleEndian<quint32>(p + 4));
-    const int blockAlign = qFromLittleEndian<quint16>(p + 12);
-    const int bits = qFromLittleEndian<quint16>(p + 14);
-    // The extensible form names its real format in the first two bytes of its GUID.
-    if (tag == kFormatExtensible && chunk.size() >= 26)
-        tag = qFromLittleEndian<quint16>(p + 24);
-    const QAudioFormat::SampleFormat sampleFormat = SampleFormatFor(bits);
-    if (tag != kFormatPcm || sampleFormat == QAudioFormat::Unknown || channels < 1 ||
-        channels > 8 || rate < 1000 || rate > 384000 || blockAlign != channels * bits / 8)
-        return std::nullopt;
-    QAudioFormat format;
-    format.setSampleRate(rate);
-    format.setChannelCount(channels);
-    format.setSampleFormat(sampleFormat);
-    return format;
 }
 
 // The sample bytes of a wave file, straight from the file.
@@ -102,41 +78,17 @@ WaveSound& CurrentSound() {
 } // namespace
 
 std::optional<WaveLayout> ReadWaveLayout(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<WaveFormat> wave = ReadWaveFormat(path);
+    if (!wave || wave->dataBytes <= 0)
         return std::nullopt;
-    const qint64 fileSize = file.size();
-    const QByteArray riff = file.read(12);
-    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+    const QAudioFormat::SampleFormat sampleFormat = PlayableSampleFormat(*wave);
+    if (sampleFormat == QAudioFormat::Unknown)
         return std::nullopt;
-    std::optional<QAudioFormat> format;
-    qint64 at = 12;
-    while (at + 8 <= fileSize) {
-        if (!file.seek(at))
-            return std::nullopt;
-        const QByteArray header = file.read(8);
-        if (header.size() < 8)
-            return std::nullopt;
-        const qint64 size = qFromLittleEndian<quint32>(header.constData() + 4);
-        const qint64 body = at + 8;
-        if (header.startsWith("fmt ")) {
-            if (body + size > fileSize)
-                return std::nullopt;
-            format = ParseFormatChunk(file.read(std::min<qint64>(size, 64)));
-            if (!format)
-                return std::nullopt;
-        } else if (header.startsWith("data")) {
-            if (!format)
-                return std::nullopt;
-            const qint64 frameBytes = format->bytesPerFrame();
-            const qint64 held = std::min(size, fileSize - body) / frameBytes * frameBytes;
-            if (held <= 0)
-                return std::nullopt;
-            return WaveLayout{*format, body, held};
-        }
-        at = body + size + (size & 1); // chunks are padded to an even size
-    }
-    return std::nullopt;
+    QAudioFormat format;
+    format.setSampleRate(wave->sampleRate);
+    format.setChannelCount(wave->channels);
+    format.setSampleFormat(sampleFormat);
+    return WaveLayout{format, wave->dataOffset, wave->dataBytes};
 }
 
 bool PlayWaveFile(const QString& path) {

@@ -24,5 +24,5 @@ struct WaveLayout {
     qint64 dataBytes = 0; // cut to what the file really holds, in whole sample frames
 };
 
-// Reads the RIFF chunks of the file at `path`; none when it is not 8, 16 or 32-bit PCM.
+// The file at `path` as the player takes it: 8, 16 or 32-bit integer PCM with samples.
 std::optional<WaveLayout> ReadWaveLayout(const QString& path);
