@@ -132,6 +132,13 @@ CHoverStatic* CMainDialog::Button(int controlId) {
 // The controls in template order, which is also the tab order; the
 // background picture comes last and lies below everything.
 void CMainDialog::CreateControls() {
+    m_pSoundControl = new CMp3Play(this);
+    m_pSoundControl->setObjectName(QString::number(IDC_SOUNDCONTROL));
+    m_pSoundControl->setGeometry(DialogRect(306, 1, 18, 19));
+    connect(m_pSoundControl, &CMp3Play::OnProgress, this, &CMainDialog::OnProgress);
+    connect(m_pSoundControl, &CMp3Play::OnFinished, this, &CMainDialog::OnFinished);
+    connect(m_pSoundControl, &CMp3Play::OnError, this, &CMainDialog::OnSoundError);
+
     m_pBatchProgress = new QProgressBar(this);
     m_pBatchProgress->setObjectName(QString::number(IDC_BATCH_PROGRESS));
     m_pBatchProgress->setGeometry(DialogRect(8, 305, 309, 11));
@@ -177,6 +184,7 @@ bool CMainDialog::OnInitDialog() {
         ExitProcess();
     }
     setWindowTitle(kProductTitle);
+    m_pSoundControl->hide();
     InitFileList();
     m_pBatchProgress->hide();
     m_pFileProgress->hide();
@@ -308,6 +316,7 @@ void CMainDialog::OnWaveToMp3() {
 }
 
 void CMainDialog::OnExit() {
+    StopConversion();
     ExitProcess();
 }
 

@@ -6,8 +6,10 @@
 
 #include "ColorLabel.h"
 #include "HoverStatic.h"
+#include "Mp3Play.h"
 #include "SoundListCtrl.h"
 #include "ToolTipDialog.h"
+#include "WorkerThreads.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -115,9 +117,29 @@ private:
     void OnOptions();
 
     // Conversion.
+    enum class StepEnd { Started, NextRow, Stopped };
     void OnStart();
     void OnMp3ToWaveStep();
     void OnWaveToMp3Step();
+    void OnProgress(int position);
+    void OnFinished();
+    void OnSoundError(int code, const QString& text);
+    void AdvanceBatch(int message);
+    void EndBatch();
+    bool EnsureFolder(const QString& folder);
+    bool FolderExists(const QString& folder) const;
+    void StopConversion();
+    void CountFilesToConvert();
+    void RunSteps(int message);
+    StepEnd WaveStep();
+    StepEnd Mp3Step();
+    bool MoveToNextCheckedRow();
+    void SetStatus(int row, const QString& status);
+    void ShowCounter();
+    void ShowBars();
+    void HideBars();
+    void StartEncodeWorker();
+    void FinishWaveFile();
 
     QString m_strProgramFolder;
 
@@ -143,6 +165,11 @@ private:
     CSoundListCtrl* m_pList = nullptr;
     qint32 m_lFileLength = 0;
     qint32 m_lDoneLength = 0;
+    CMp3Play* m_pSoundControl = nullptr;
+    // The worker's files: the wave step sets them before it starts a worker.
+    QString m_strSourceFile;
+    QString m_strTargetFile;
+    CWorkerThreads m_workerThreads; // stopped before the controls go
     QIcon m_hMainIcon;
 
     QLabel* m_pBackground = nullptr;

@@ -1,0 +1,269 @@
+// Conversion in the main window: Start, the chain of steps one checked row
+// after another, the wave-to-MP3 workers and MP3-to-wave decoding on the
+// sound control, the counter, the two bars and each row's status.
+#include "MainDialog.h"
+
+#include "BatchText.h"
+#include "EncodeWorker.h"
+#include "MessageBox.h"
+#include "Strings.h"
+#include "resource.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Column = CSoundListCtrl::Column;
+
+constexpr short kNoDiskSpace = 712;
+
+bool MakeFolder(const QString& folder) {
+    return ::mkdir(QFile::encodeName(folder).constData(), 0777) == 0;
+}
+
+} // namespace
+
+void CMainDialog::OnStart() {
+    Button(IDC_START)->ShowNormalBitmap();
+    // A new Start begins again: a batch still running ends first.
+    StopConversion();
+    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+        SetStatus(row, QString());
+    m_nRowCount = m_pList->GetItemCount();
+    m_nCurRow = 0;
+    while (m_nCurRow < m_nRowCount && !m_pList->GetCheck(m_nCurRow))
+        ++m_nCurRow;
+    if (m_nCurRow == m_nRowCount) {
+        ShowMessage("You must select one item at least!", "Error", MB_OK, this);
+        return;
+    }
+    CountFilesToConvert();
+    SendStep(m_nDirection == WAVE_TO_MP3 ? WM_WAVETOMP3_STEP : WM_MP3TOWAVE_STEP);
+}
+
+void CMainDialog::StopConversion() {
+    m_workerThreads.Stop();
+    m_pSoundControl->Close();
+}
+
+// Counts the checked files of the direction's kind (M) and marks the other
+// checked rows "Failed"; MP3 files count only when the sound control opens
+// them, and their lengths make the batch bar's range.
+void CMainDialog::CountFilesToConvert() {
+    m_nFilesStarted = 0;
+    m_nFilesTotal = 0;
+    const bool toMp3 = m_nDirection == WAVE_TO_MP3;
+    qint32 totalLength = 0;
+    for (int row = 0; row < m_nRowCount; ++row) {
+        if (!m_pList->GetCheck(row))
+            continue;
+        const QString path = m_pList->GetFullPath(row);
+        if (!HasExtension(path, toMp3 ? ".wav" : ".mp3")) {
+            SetStatus(row, "Failed");
+        } else if (toMp3) {
+            ++m_nFilesTotal;
+        } else if (m_pSoundControl->Open(path, QString()) == 0) {
+            ++m_nFilesTotal;
+            totalLength += m_pSoundControl->GetLength();
+            m_pSoundControl->Close();
+        }
+    }
+    m_pBatchProgress->setValue(0);
+    if (toMp3) {
+        m_pBatchProgress->setRange(0, m_nFilesTotal);
+        return;
+    }
+    m_lDoneLength = 0;
+    m_lFileLength = 0;
+    m_pBatchProgress->setRange(0, totalLength);
+}
+
+void CMainDialog::OnWaveToMp3Step() {
+    RunSteps(WM_WAVETOMP3_STEP);
+}
+
+void CMainDialog::OnMp3ToWaveStep() {
+    RunSteps(WM_MP3TOWAVE_STEP);
+}
+
+// A step that fails and goes on hands over to the next checked row here,
+// rather than by sending the next step from inside itself, so a long run of
+// failing rows does not nest one call per row.
+void CMainDialog::RunSteps(int message) {
+    const bool toMp3 = message == WM_WAVETOMP3_STEP;
+    while ((toMp3 ? WaveStep() : Mp3Step()) == StepEnd::NextRow) {
+        if (!MoveToNextCheckedRow()) {
+            // A failing MP3 row at the end stops the batch without EndBatch,
+            // so a window minimised by the option stays minimised.
+            if (toMp3)
+                EndBatch();
+            return;
+        }
+    }
+}
+
+CMainDialog::StepEnd CMainDialog::WaveStep() {
+    const QString name = m_pList->GetItemText(m_nCurRow, Column::COLUMN_NAME);
+    const QString source = m_pList->GetFullPath(m_nCurRow);
+    if (!HasExtension(source, ".wav")) {
+        SetStatus(m_nCurRow, "Failed");
+        return StepEnd::NextRow;
+    }
+    m_strSourceFile = source;
+    if (m_bSameFolder) {
+        m_strTargetFile = ReplaceExtension(source, ".mp3");
+    } else {
+        if (!EnsureFolder(m_strMp3Folder)) {
+            SetStatus(m_nCurRow, "Failed");
+            return StepEnd::NextRow;
+        }
+        m_strTargetFile = JoinFolderAndName(m_strMp3Folder, ReplaceExtension(name, ".mp3"));
+    }
+    ShowBars();
+    ++m_nFilesStarted;
+    ShowCounter();
+    StartEncodeWorker();
+    return StepEnd::Started;
+}
+
+void CMainDialog::StartEncodeWorker() {
+    const EncodeJob job{m_strSourceFile, m_strTargetFile, m_nBitrate, m_nChannelMode};
+    const EncodeWindowCalls window{
+        [this](int maximum) {
+            m_pFileProgress->setValue(0);
+            m_pFileProgress->setRange(0, maximum);
+        },
+        [this](int position) { m_pFileProgress->setValue(position); },
+        [this] { FinishWaveFile(); },
+    };
+    m_workerThreads.Start([job, window, this] { EncodeWaveThread(job, m_workerThreads, window); });
+}
+
+// The end of a worker's file, carried out on the UI thread while it waits.
+void CMainDialog::FinishWaveFile() {
+    m_pBatchProgress->setValue(m_nFilesStarted);
+    SetStatus(m_nCurRow, "Success");
+    AdvanceBatch(WM_WAVETOMP3_STEP);
+}
+
+CMainDialog::StepEnd CMainDialog::Mp3Step() {
+    ++m_nFilesStarted;
+    const QString folder = m_pList->GetItemText(m_nCurRow, Column::COLUMN_FOLDER);
+    const QString name = m_pList->GetItemText(m_nCurRow, Column::COLUMN_NAME);
+    const QString source = JoinFolderAndName(folder, name);
+    const QString targetName = ReplaceExtension(name, ".wav");
+    QString destination;
+    if (m_bSameFolder) {
+        destination = JoinFolderAndName(folder, targetName);
+    } else {
+        if (!EnsureFolder(m_strWaveFolder))
+            return StepEnd::Stopped;
+        destination = JoinFolderAndName(m_strWaveFolder, targetName);
+    }
+    const short result = m_pSoundControl->Open(source, destination);
+    if (result == 0) {
+        ShowCounter();
+        m_pFileProgress->setValue(0);
+        m_pFileProgress->setRange(0, m_pSoundControl->GetLength());
+        m_lFileLength = m_pSoundControl->GetLength();
+        ShowBars();
+        m_pSoundControl->Run();
+        return StepEnd::Started;
+    }
+    HideBars();
+    if (result == kNoDiskSpace) {
+        ShowMessage("You have not enough disk space!", "Error", MB_OK, this);
+        for (int row = m_nCurRow; row < m_nRowCount; ++row)
+            SetStatus(row, "failed");
+        return StepEnd::Stopped;
+    }
+    SetStatus(m_nCurRow, "failed");
+    return StepEnd::NextRow;
+}
+
+void CMainDialog::OnProgress(int position) {
+    m_pFileProgress->setValue(position);
+    m_pBatchProgress->setValue(m_lDoneLength + position);
+}
+
+void CMainDialog::OnFinished() {
+    m_lDoneLength += m_lFileLength;
+    m_pSoundControl->Close();
+    SetStatus(m_nCurRow, "Success");
+    AdvanceBatch(WM_MP3TOWAVE_STEP);
+}
+
+// The control stopped decoding (disk full, read error, the file cut short):
+// the row failed and the batch goes on instead of waiting for ever.
+void CMainDialog::OnSoundError(int, const QString&) {
+    m_lDoneLength += m_lFileLength;
+    m_pSoundControl->Close();
+    SetStatus(m_nCurRow, "failed");
+    AdvanceBatch(WM_MP3TOWAVE_STEP);
+}
+
+void CMainDialog::AdvanceBatch(int message) {
+    if (MoveToNextCheckedRow())
+        SendStep(message);
+    else
+        EndBatch();
+}
+
+bool CMainDialog::MoveToNextCheckedRow() {
+    do
+        ++m_nCurRow;
+    while (m_nCurRow < m_nRowCount && !m_pList->GetCheck(m_nCurRow));
+    return m_nCurRow < m_nRowCount;
+}
+
+void CMainDialog::EndBatch() {
+    HideBars();
+    if (m_bMinimize)
+        showNormal();
+}
+
+void CMainDialog::SetStatus(int row, const QString& status) {
+    m_pList->SetItemText(row, Column::COLUMN_STATUS, status);
+}
+
+void CMainDialog::ShowCounter() {
+    const QString counter = BatchCounterText(m_nFilesStarted, m_nFilesTotal);
+    m_pStatusLabel->setText(counter);
+    setWindowTitle(counter);
+}
+
+void CMainDialog::ShowBars() {
+    m_pBatchProgress->show();
+    m_pFileProgress->show();
+    if (m_bMinimize)
+        showMinimized();
+}
+
+// Hides the bars, empties the counter and gives the title back.
+void CMainDialog::HideBars() {
+    m_pFileProgress->hide();
+    m_pBatchProgress->hide();
+    m_pStatusLabel->setText(QString());
+    setWindowTitle(kProductTitle);
+}
+
+bool CMainDialog::FolderExists(const QString& folder) const {
+    struct stat info {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Only the last level is created; a missing parent makes it fail.
+bool CMainDialog::EnsureFolder(const QString& folder) {
+    if (FolderExists(folder))
+        return true;
+    if (!m_bAutoCreate && ShowMessage("Destination folder doesn't exist, do you want to create it?",
+                                      "Message", MB_OKCANCEL, this) != IDOK)
+        return false;
+    const QString toCreate = m_bAutoCreate && folder.endsWith('/') ? folder.chopped(1) : folder;
+    if (MakeFolder(toCreate))
+        return true;
+    ShowMessage("Can not create folder!", "Error", MB_OK, this);
+    return false;
+}

@@ -1,0 +1,170 @@
+#include "WaveEncoder.h"
+
+#include "WaveFile.h"
+#include "WaveSamples.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+EncodeResult Failure(const char* message) {
+    return {EncodeOutcome::Failed, message};
+}
+
+// Reads up to `bytes`, fewer only at the end of the file; -1 on an error.
+long long ReadFully(int fd, unsigned char* data, long long bytes) {
+    long long done = 0;
+    while (done < bytes) {
+        const ssize_t read = ::read(fd, data + done, size_t(bytes - done));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0)
+            return -1;
+        if (read == 0)
+            break;
+        done += read;
+    }
+    return done;
+}
+
+class SourceFile {
+public:
+    explicit SourceFile(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+    ~SourceFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// An open encoder stream, closed on every way out.
+class EncoderStream {
+public:
+    explicit EncoderStream(const CEncoderLibrary& library) : m_library(library) {}
+    ~EncoderStream() {
+        if (m_open)
+            m_library.m_pBeCloseStream(m_stream);
+    }
+    EncoderStream(const EncoderStream&) = delete;
+    EncoderStream& operator=(const EncoderStream&) = delete;
+
+    bool Open(const BE_CONFIG& config) {
+        m_open = m_library.m_pBeInitStream(&config, &m_samples, &m_outputBytes, &m_stream) ==
+                 BE_ERR_SUCCESSFUL;
+        return m_open;
+    }
+    HBE_STREAM handle() const { return m_stream; }
+    uint32_t chunkSamples() const { return m_samples; }
+    uint32_t outputBytes() const { return m_outputBytes; }
+
+private:
+    const CEncoderLibrary& m_library;
+    HBE_STREAM m_stream = 0;
+    uint32_t m_samples = 0;
+    uint32_t m_outputBytes = 0;
+    bool m_open = false;
+};
+
+BE_CONFIG ConfigFor(const EncodeJob& job, const WaveFormat& format) {
+    BE_CONFIG config{};
+    config.dwConfig = BE_CONFIG_MP3;
+    config.dwSampleRate = uint32_t(format.sampleRate); // the library resamples to 44100 Hz
+    config.byMode = EncoderModeFor(job.channelMode);
+    config.wBitrate = uint16_t(job.bitrate & 0xFFFF);
+    return config;
+}
+
+bool WriteAll(QSaveFile& target, const uint8_t* data, uint32_t bytes) {
+    return bytes == 0 || target.write(reinterpret_cast<const char*>(data), bytes) == bytes;
+}
+
+} // namespace
+
+uint8_t EncoderModeFor(int channelMode) {
+    switch (channelMode) {
+    case 0:
+        return BE_MP3_MODE_DUALCHANNEL;
+    case 2:
+        return BE_MP3_MODE_MONO;
+    default:
+        return BE_MP3_MODE_STEREO;
+    }
+}
+
+EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job,
+                            const EncodeEvents& events) {
+    BE_VERSION version{};
+    library.m_pBeVersion(&version);
+
+    const SourceFile source(job.source);
+    const std::optional<WaveFormat> format =
+        source.fd() >= 0 ? ReadWaveFormat(source.fd()) : std::nullopt;
+    if (!format || format->channels > 2)
+        return Failure("Failed to open wave file!");
+    QSaveFile target(job.target);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Failure("Error creating mp3 file!");
+
+    EncoderStream stream(library);
+    const BE_CONFIG config = ConfigFor(job, *format);
+    if (!stream.Open(config))
+        return Failure("Error attempting to encode!");
+    const int outChannels = config.byMode == BE_MP3_MODE_MONO ? 1 : 2;
+    const long long chunkFrames = std::max<long long>(1, stream.chunkSamples() / outChannels);
+    const long long chunkBytes = chunkFrames * format->blockAlign;
+    std::unique_ptr<uint8_t[]> output(new (std::nothrow) uint8_t[stream.outputBytes()]);
+    std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[size_t(chunkBytes)]);
+    std::unique_ptr<int16_t[]> samples(new (std::nothrow)
+                                           int16_t[size_t(chunkFrames * outChannels)]);
+    if (!output || !input || !samples)
+        return Failure("Out of memory!");
+
+    struct stat info {};
+    const long long fileBytes = ::fstat(source.fd(), &info) == 0
+                                    ? (long long)info.st_size
+                                    : format->dataOffset + format->dataBytes;
+    events.started(fileBytes);
+    if (::lseek(source.fd(), format->dataOffset, SEEK_SET) < 0)
+        return Failure("Read error!");
+    for (long long done = 0; done < format->dataBytes;) {
+        if (events.stopRequested())
+            return {EncodeOutcome::Stopped, {}};
+        const long long wanted = std::min(chunkBytes, format->dataBytes - done);
+        const long long read = ReadFully(source.fd(), input.get(), wanted);
+        if (read < 0)
+            return Failure("Read error!");
+        const size_t frames = size_t(read / format->blockAlign);
+        const size_t count =
+            ToEncoderSamples(input.get(), frames, *format, outChannels, samples.get());
+        uint32_t written = 0;
+        if (library.m_pBeEncodeChunk(stream.handle(), uint32_t(count), samples.get(), output.get(),
+                                     &written) != BE_ERR_SUCCESSFUL)
+            return Failure("Convert to mp3 failed!");
+        if (!WriteAll(target, output.get(), written))
+            return Failure("Write error!");
+        // The file ended before its data chunk did: what it held is encoded.
+        done = read < wanted ? format->dataBytes : done + read;
+        events.progressed(done == format->dataBytes ? fileBytes : format->dataOffset + done);
+    }
+    uint32_t written = 0;
+    if (library.m_pBeDeinitStream(stream.handle(), output.get(), &written) != BE_ERR_SUCCESSFUL)
+        return {EncodeOutcome::FailedSilently, {}};
+    if (!WriteAll(target, output.get(), written) || !target.commit())
+        return Failure("Write error!");
+    return {};
+}
