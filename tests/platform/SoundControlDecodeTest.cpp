@@ -1,6 +1,7 @@
 // Decoding MP3 files into wave files with the sound control: output checked
 // against the independent mpg123 tool, refusals that must leave files alone,
 // and failures part-way.
+#include "SmallDisk.h"
 #include "SoundControl.h"
 #include "SoundTestSupport.h"
 
@@ -9,9 +10,6 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
-#include <linux/magic.h>
-#include <sys/mount.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -262,33 +260,12 @@ TEST_F(SoundDecodeTest, OpeningAgainClosesThePreviousFileAndRunWithoutOpenDoesNo
     EXPECT_EQ(log.finished, 1);
 }
 
-// A small tmpfs in a temporary folder, so a full disk never means the real one.
-class SmallDisk {
-public:
-    bool Mount(const QString& folder, const QString& size) {
-        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                    QString("size=%1").arg(size).toUtf8().constData()) != 0)
-            return false;
-        m_folder = folder;
-        struct statfs info {};
-        return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 &&
-               info.f_type == TMPFS_MAGIC;
-    }
-    ~SmallDisk() {
-        if (!m_folder.isEmpty())
-            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
-    }
-
-private:
-    QString m_folder;
-};
-
 TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {
     const QString mp3 = MakeMp3("tone.mp3", 3.0); // about 530 KB of output
     const QString mountPoint = m_dir.filePath("small");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("small"));
     SmallDisk disk;
-    if (!disk.Mount(mountPoint, "600k"))
+    if (!disk.Mount(mountPoint, "size=600k"))
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
 
     const QString destination = mountPoint + "/out.wav";
