@@ -65,9 +65,8 @@ bool WriteToneWave(const QString& path, const ToneSpec& tone) {
     QByteArray data;
     data.reserve(frames * tone.channels * bytesPerSample);
     for (qint64 i = 0; i < frames; ++i) {
-        const double value = tone.amplitude *
-                             std::sin(2.0 * std::numbers::pi * tone.frequency * double(i) /
-                                      tone.sampleRate);
+        const double value = tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency *
+                                                       double(i) / tone.sampleRate);
         for (int c = 0; c < tone.channels; ++c)
             AppendSample(data, tone.format, value);
     }
@@ -143,6 +142,13 @@ DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok) {
         return {};
     }
     return ReadPcmWave(wave, ok);
+}
+
+DecodedAudio Middle(const DecodedAudio& audio) {
+    DecodedAudio middle = audio;
+    const qint64 edge = audio.frames() / 10 * audio.channels;
+    middle.samples.assign(audio.samples.begin() + edge, audio.samples.end() - edge);
+    return middle;
 }
 
 double DominantFrequency(const DecodedAudio& audio, int channel) {

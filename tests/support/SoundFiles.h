@@ -40,6 +40,10 @@ DecodedAudio ReadPcmWave(const QString& path, bool* ok);
 // Decodes an MP3 file with the independent `ffmpeg` tool to 16-bit PCM.
 DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok);
 
+// The steady middle of a decoded tone, without its first and last tenth: the
+// quiet noise where it starts and ends crosses zero often and would skew a count.
+DecodedAudio Middle(const DecodedAudio& audio);
+
 // The dominant frequency of one channel, by counting zero crossings.
 double DominantFrequency(const DecodedAudio& audio, int channel = 0);
 

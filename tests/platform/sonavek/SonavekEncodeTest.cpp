@@ -37,15 +37,6 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// The steady middle of a decoded tone: the quiet noise where it starts and
-// ends crosses zero often and would skew the count.
-DecodedAudio Middle(const DecodedAudio& audio) {
-    DecodedAudio middle = audio;
-    const qint64 edge = audio.frames() / 10 * audio.channels;
-    middle.samples.assign(audio.samples.begin() + edge, audio.samples.end() - edge);
-    return middle;
-}
-
 // The decoded tone, channel by channel, and the duration at 44100 Hz.
 void ExpectTone(const DecodedAudio& audio, const std::vector<double>& frequencies,
                 qint64 inputFrames, int inputRate) {

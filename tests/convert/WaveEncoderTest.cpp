@@ -1,0 +1,233 @@
+// Encoding wave files through the real encoder library, checked by decoding
+// with the independent ffmpeg tool: every input type, the channel modes, the
+// refusals, stopping part-way and replacing a target only when complete.
+#include "EncodeWorker.h"
+#include "MessageBox.h"
+#include "SoundFiles.h"
+#include "WaveSamples.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class WaveEncoderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(m_library.Load());
+        m_events.started = [this](long long bytes) { m_fileBytes = bytes; };
+        m_events.progressed = [this](long long done) { m_progress.push_back(done); };
+        m_events.stopRequested = [this] { return int(m_progress.size()) >= m_stopAfter; };
+    }
+
+    QString MakeWave(const QString& name, const ToneSpec& tone) {
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(WriteToneWave(path, tone));
+        return path;
+    }
+
+    EncodeResult Encode(const QString& source, const QString& target, int channelMode = 1) {
+        m_progress.clear();
+        return EncodeWaveFile(m_library, EncodeJob{source, target, 128, channelMode}, m_events);
+    }
+
+    QStringList Entries() const {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+    QTemporaryDir m_dir;
+    CEncoderLibrary m_library;
+    EncodeEvents m_events;
+    long long m_fileBytes = -1;
+    std::vector<long long> m_progress;
+    int m_stopAfter = INT_MAX;
+};
+
+TEST_F(WaveEncoderTest, EveryInputTypeComesOutAtTheRightSpeedAndPitch) {
+    struct Case {
+        const char* name;
+        int rate;
+        int channels;
+        SampleFormat format;
+    };
+    const Case cases[] = {
+        {"22050 mono", 22050, 1, SampleFormat::S16}, {"48000 stereo", 48000, 2, SampleFormat::S16},
+        {"8-bit", 44100, 2, SampleFormat::U8},       {"24-bit", 32000, 2, SampleFormat::S24},
+        {"32-bit", 44100, 1, SampleFormat::S32},     {"float", 44100, 2, SampleFormat::F32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToneSpec tone;
+        tone.sampleRate = c.rate;
+        tone.channels = c.channels;
+        tone.format = c.format;
+        tone.seconds = 2.0;
+        tone.frequency = 660.0;
+        const QString wave = MakeWave("in.wav", tone);
+        const QString mp3 = m_dir.filePath("out.mp3");
+        ASSERT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Done);
+        EXPECT_EQ(m_fileBytes, QFileInfo(wave).size());
+        ASSERT_FALSE(m_progress.empty());
+        EXPECT_EQ(m_progress.back(), m_fileBytes);
+        EXPECT_TRUE(std::is_sorted(m_progress.begin(), m_progress.end()));
+
+        bool ok = false;
+        const DecodedAudio decoded = DecodeWithFfmpeg(mp3, &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(decoded.sampleRate, 44100);
+        EXPECT_EQ(decoded.channels, 2);
+        EXPECT_NEAR(decoded.frames(), 2 * 44100, 2 * 1152);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded), 0), 660.0, 660.0 * 0.02);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded), 1), 660.0, 660.0 * 0.02);
+        EXPECT_EQ(Entries(), (QStringList{"in.wav", "out.mp3"})) << "no temporary file left";
+    }
+}
+
+TEST_F(WaveEncoderTest, ChannelModesGiveTheEncoderTheirChannels) {
+    EXPECT_EQ(EncoderModeFor(0), BE_MP3_MODE_DUALCHANNEL);
+    EXPECT_EQ(EncoderModeFor(1), BE_MP3_MODE_STEREO);
+    EXPECT_EQ(EncoderModeFor(2), BE_MP3_MODE_MONO);
+    EXPECT_EQ(EncoderModeFor(7), BE_MP3_MODE_STEREO);
+
+    ToneSpec tone;
+    tone.seconds = 1.0;
+    const QString stereo = MakeWave("stereo.wav", tone);
+    tone.channels = 1;
+    const QString mono = MakeWave("mono.wav", tone);
+    struct Case {
+        QString source;
+        int mode;
+        int channels;
+    };
+    for (const Case& c :
+         {Case{stereo, 2, 1}, Case{stereo, 0, 2}, Case{mono, 0, 2}, Case{mono, 2, 1}}) {
+        SCOPED_TRACE(c.mode);
+        const QString mp3 = m_dir.filePath("out.mp3");
+        ASSERT_EQ(Encode(c.source, mp3, c.mode).outcome, EncodeOutcome::Done);
+        bool ok = false;
+        const DecodedAudio decoded = DecodeWithFfmpeg(mp3, &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(decoded.channels, c.channels);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded)), 440.0, 440.0 * 0.02);
+    }
+}
+
+TEST_F(WaveEncoderTest, SamplesAreScaledToSixteenBitsAndMixed) {
+    auto convert = [](const QByteArray& bytes, WaveFormat format, int outChannels) {
+        std::vector<int16_t> out(size_t(bytes.size()) * 2);
+        const size_t frames = size_t(bytes.size() / format.blockAlign);
+        out.resize(ToEncoderSamples(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                    frames, format, outChannels, out.data()));
+        return out;
+    };
+    const WaveFormat u8{WAVE_FORMAT_PCM, 1, 8000, 8, 1, 0, 0};
+    EXPECT_EQ(convert(QByteArray("\x00\x80\xFF", 3), u8, 1),
+              (std::vector<int16_t>{-32768, 0, 32512}));
+    EXPECT_EQ(convert(QByteArray("\x00\x80", 2), u8, 2),
+              (std::vector<int16_t>{-32768, -32768, 0, 0}));
+    const WaveFormat s24{WAVE_FORMAT_PCM, 2, 8000, 24, 6, 0, 0};
+    EXPECT_EQ(convert(QByteArray("\x11\x34\x12\xFF\xFF\xFF", 6), s24, 2),
+              (std::vector<int16_t>{0x1234, -1}));
+    const WaveFormat s16{WAVE_FORMAT_PCM, 2, 8000, 16, 4, 0, 0};
+    EXPECT_EQ(convert(QByteArray("\xE8\x03\xB8\x0B", 4), s16, 1), (std::vector<int16_t>{2000}));
+    const float floats[] = {1.5f, -1.0f, NAN, 0.5f};
+    const WaveFormat f32{WAVE_FORMAT_IEEE_FLOAT, 1, 8000, 32, 4, 0, 0};
+    EXPECT_EQ(convert(QByteArray(reinterpret_cast<const char*>(floats), sizeof floats), f32, 1),
+              (std::vector<int16_t>{32767, -32768, 0, 16384}));
+}
+
+TEST_F(WaveEncoderTest, WhatIsNotAReadableWaveFailsAndWritesNothing) {
+    ToneSpec tone;
+    const QByteArray plain = [&] {
+        QFile file(MakeWave("plain.wav", tone));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(plain.isEmpty());
+    QByteArray threeChannels = plain;
+    threeChannels[22] = 3;
+    threeChannels[32] = 6;
+    const std::pair<const char*, QByteArray> inputs[] = {
+        {"text.wav", "plain words, no RIFF at all\n"},
+        {"cut.wav", plain.left(40)},
+        {"three.wav", threeChannels},
+    };
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        QFile file(m_dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const EncodeResult result = Encode(file.fileName(), m_dir.filePath("out.mp3"));
+        EXPECT_EQ(result.outcome, EncodeOutcome::Failed);
+        EXPECT_EQ(result.message, "Failed to open wave file!");
+        EXPECT_FALSE(QFile::exists(m_dir.filePath("out.mp3")));
+    }
+    const EncodeResult noFolder =
+        Encode(m_dir.filePath("plain.wav"), m_dir.filePath("missing/out.mp3"));
+    EXPECT_EQ(noFolder.message, "Error creating mp3 file!");
+}
+
+TEST_F(WaveEncoderTest, StoppingPartWayLeavesTheOldTargetAndNoTemporaryFile) {
+    ToneSpec tone;
+    tone.seconds = 10.0;
+    const QString wave = MakeWave("long.wav", tone);
+    const QString mp3 = m_dir.filePath("out.mp3");
+    {
+        QFile old(mp3);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    m_stopAfter = 3;
+    EXPECT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Stopped);
+    EXPECT_EQ(m_progress.size(), 3u);
+    QFile old(mp3);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+    EXPECT_EQ(Entries(), (QStringList{"long.wav", "out.mp3"}));
+
+    m_stopAfter = INT_MAX;
+    ASSERT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Done);
+    EXPECT_GT(QFileInfo(mp3).size(), 100000) << "an existing target is replaced once complete";
+}
+
+// The worker's side: a missing library is reported from the worker's thread
+// through the UI thread, and a stop refuses the calls a worker waits in.
+TEST_F(WaveEncoderTest, WorkerReportsAMissingLibraryAndStopsWithoutDeadlock) {
+    CWorkerThreads threads;
+    int result = 1;
+    bool windowTouched = false;
+    const EncodeWindowCalls window{[&](int) { windowTouched = true; },
+                                   [&](int) { windowTouched = true; },
+                                   [&] { windowTouched = true; }};
+    threads.Start([&] {
+        result = EncodeWaveThread(EncodeJob{m_dir.filePath("a.wav"), m_dir.filePath("a.mp3")},
+                                  threads, window, m_dir.path());
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!threads.IsRunning(), 10000);
+    EXPECT_EQ(result, -1);
+    EXPECT_FALSE(windowTouched);
+    ASSERT_EQ(MessageBoxSeam::Recorded().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Recorded()[0].text, "Convert initialization failed!");
+    EXPECT_EQ(MessageBoxSeam::Recorded()[0].caption, "Error");
+
+    // A worker waiting on the UI thread while that thread stops it.
+    bool ran = true;
+    std::atomic<bool> calling{false};
+    threads.Start([&] {
+        calling = true;
+        ran = threads.CallUi([] {});
+    });
+    while (!calling)
+        std::this_thread::yield();
+    threads.Stop();
+    EXPECT_FALSE(threads.IsRunning());
+    EXPECT_FALSE(ran);
+}
+
+} // namespace
