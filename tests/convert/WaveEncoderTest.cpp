@@ -209,7 +209,7 @@ TEST_F(WaveEncoderTest, WorkerReportsAMissingLibraryAndStopsWithoutDeadlock) {
         result = EncodeWaveThread(EncodeJob{m_dir.filePath("a.wav"), m_dir.filePath("a.mp3")},
                                   threads, window, m_dir.path());
     });
-    QTRY_VERIFY_WITH_TIMEOUT(!threads.IsRunning(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !threads.IsRunning(); }, 10000));
     EXPECT_EQ(result, -1);
     EXPECT_FALSE(windowTouched);
     ASSERT_EQ(MessageBoxSeam::Recorded().size(), 1u);

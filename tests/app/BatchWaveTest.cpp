@@ -1,0 +1,258 @@
+// Wave-to-MP3 batches on the real main window: the counter, bars and statuses,
+// real MP3 output checked with ffmpeg, the rows a batch passes over or fails,
+// missing destination folders, and leaving while a file is being encoded.
+#include "BatchTestWindow.h"
+
+#include <QProgressBar>
+
+#include <unistd.h>
+
+namespace {
+
+class BatchWaveTest : public BatchWindowTest {
+protected:
+    void OpenWaveWindow() {
+        OpenWindow();
+        Click(IDC_WAVETOMP3);
+    }
+
+    void ExpectTone(const QString& mp3, double seconds, double frequency) {
+        SCOPED_TRACE(mp3.toStdString());
+        bool ok = false;
+        const DecodedAudio decoded = DecodeWithFfmpeg(mp3, &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(decoded.sampleRate, 44100);
+        EXPECT_NEAR(decoded.frames(), seconds * 44100, 2 * 1152);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded)), frequency, frequency * 0.02);
+    }
+};
+
+TEST_F(BatchWaveTest, TwoFilesEndToEnd) {
+    OpenWaveWindow();
+    ToneSpec first;
+    first.seconds = 1.5;
+    first.frequency = 440;
+    ToneSpec second;
+    second.seconds = 2.5;
+    second.frequency = 880;
+    AddRow(MakeWave("one.wav", first));
+    AddRow(MakeWave("two.WAV", second));
+    auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
+    auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);
+    std::vector<int> batchValues;
+    QObject::connect(batchBar, &QProgressBar::valueChanged,
+                     [&](int value) { batchValues.push_back(value); });
+
+    Click(IDC_START);
+    EXPECT_EQ(batchBar->maximum(), 2);
+    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !batchBar->isVisible(); }, 5000));
+
+    ASSERT_EQ(m_seen.size(), 3u) << TitlesSeen().join(",").toStdString();
+    EXPECT_EQ(m_seen[0].title, "1  of  2  files");
+    EXPECT_EQ(m_seen[0].label, "1  of  2  files");
+    EXPECT_TRUE(m_seen[0].barsVisible);
+    EXPECT_EQ(m_seen[1].title, "2  of  2  files");
+    EXPECT_EQ(m_seen[1].label, "2  of  2  files");
+    EXPECT_TRUE(m_seen[1].barsVisible);
+    EXPECT_EQ(m_seen[2].title, "Brindle 2.17");
+    EXPECT_EQ(m_seen[2].label, "");
+    EXPECT_FALSE(m_seen[2].barsVisible);
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_FALSE(fileBar->isVisible());
+    EXPECT_EQ(batchValues, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(fileBar->maximum(), QFileInfo(Music("two.WAV")).size());
+    EXPECT_EQ(fileBar->value(), fileBar->maximum());
+
+    ExpectTone(Music("one.mp3"), 1.5, 440);
+    ExpectTone(Music("two.mp3"), 2.5, 880);
+}
+
+TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
+    OpenWaveWindow();
+    struct Case {
+        const char* name;
+        int rate;
+        int channels;
+        SampleFormat format;
+    };
+    const Case cases[] = {
+        {"mono22050.wav", 22050, 1, SampleFormat::S16},
+        {"stereo48000.wav", 48000, 2, SampleFormat::S16},
+        {"eight.wav", 44100, 2, SampleFormat::U8},
+        {"twentyfour.wav", 44100, 2, SampleFormat::S24},
+        {"float.wav", 44100, 1, SampleFormat::F32},
+    };
+    for (const Case& c : cases) {
+        ToneSpec tone;
+        tone.sampleRate = c.rate;
+        tone.channels = c.channels;
+        tone.format = c.format;
+        tone.frequency = 660;
+        AddRow(MakeWave(c.name, tone));
+    }
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses(QStringList(std::size(cases), "Success")));
+    for (const Case& c : cases)
+        ExpectTone(Music(QString(c.name).replace(".wav", ".mp3")), 1.0, 660);
+}
+
+// A failed worker stops the batch where it is: its row untouched, the next
+// row not started, the counter and bars left as they were.
+TEST_F(BatchWaveTest, NonRiffAndTruncatedWavesFailAndStopTheBatch) {
+    OpenWaveWindow();
+    const QByteArray canonical = [&] {
+        QFile file(MakeWave("whole.wav"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const std::pair<QString, QByteArray> bad[] = {{"words.wav", "plain words, not RIFF\n"},
+                                                  {"cut.wav", canonical.left(30)}};
+    for (const auto& [name, bytes] : bad) {
+        SCOPED_TRACE(name.toStdString());
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::SetStandingAnswer(IDOK);
+        m_list->DeleteAllItems();
+        AddRow(MakeFile(name, bytes));
+        AddRow(Music("whole.wav"));
+        Click(IDC_START);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !MessageBoxSeam::Recorded().empty(); }, 10000));
+        QTest::qWait(200);
+        EXPECT_EQ(MessagesShown(), QStringList{"Failed to open wave file!|Error"});
+        EXPECT_EQ(Statuses(), (QStringList{"", ""}));
+        EXPECT_EQ(m_dialog->windowTitle(), "1  of  2  files");
+        EXPECT_EQ(Control<QLabel>(IDC_STATUS_LABEL)->text(), "1  of  2  files");
+        EXPECT_TRUE(Control(IDC_BATCH_PROGRESS)->isVisible());
+        EXPECT_FALSE(QFile::exists(Music(QString(name).replace(".wav", ".mp3"))));
+        EXPECT_FALSE(QFile::exists(Music("whole.mp3")));
+    }
+}
+
+TEST_F(BatchWaveTest, UncheckedRowsArePassedOverAndMp3RowsFail) {
+    OpenWaveWindow();
+    AddRow(MakeMp3("song.mp3"));
+    AddRow(MakeWave("skipped.wav"), false);
+    AddRow(MakeWave("taken.wav"));
+    AddRow(MakeMp3("late.mp3"));
+    Click(IDC_START);
+    EXPECT_EQ(Statuses(), (QStringList{"Failed", "", "", "Failed"}));
+    ASSERT_TRUE(WaitForStatuses({"Failed", "", "Success", "Failed"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->windowTitle() == "Brindle 2.17"; }, 5000));
+    EXPECT_EQ(TitlesSeen(), (QStringList{"1  of  1  files", "Brindle 2.17"}));
+    EXPECT_FALSE(QFile::exists(Music("skipped.mp3")));
+    EXPECT_TRUE(QFile::exists(Music("taken.mp3")));
+}
+
+TEST_F(BatchWaveTest, NothingCheckedIsRefused) {
+    OpenWaveWindow();
+    Click(IDC_START);
+    AddRow(MakeWave("a.wav"), false);
+    Click(IDC_START);
+    EXPECT_EQ(MessagesShown(), (QStringList{"You must select one item at least!|Error",
+                                            "You must select one item at least!|Error"}));
+    EXPECT_TRUE(m_seen.empty());
+}
+
+TEST_F(BatchWaveTest, MissingFolderIsCreatedWhenAutoCreateIsOn) {
+    m_options.m_bSameFolder = 0;
+    m_options.m_bAutoCreate = 1;
+    m_options.m_strMp3Folder = m_folder.filePath("out folder é");
+    OpenWaveWindow();
+    AddRow(MakeWave("a b.wav"));
+    AddRow(MakeWave("c.wav"));
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
+    EXPECT_TRUE(QFile::exists(m_options.m_strMp3Folder + "/a b.mp3"));
+    EXPECT_TRUE(QFile::exists(m_options.m_strMp3Folder + "/c.mp3"));
+    EXPECT_TRUE(MessagesShown().isEmpty());
+}
+
+TEST_F(BatchWaveTest, MissingFolderWithoutAutoCreateAsksOncePerFile) {
+    m_options.m_bSameFolder = 0;
+    m_options.m_bAutoCreate = 0;
+    m_options.m_strMp3Folder = m_folder.filePath("out");
+    OpenWaveWindow();
+    AddRow(MakeWave("a.wav"));
+    AddRow(MakeWave("b.wav"));
+    const QString question = "Destination folder doesn't exist, do you want to create it?|Message";
+
+    MessageBoxSeam::QueueAnswer(IDCANCEL);
+    MessageBoxSeam::QueueAnswer(IDCANCEL);
+    Click(IDC_START);
+    EXPECT_EQ(Statuses(), (QStringList{"Failed", "Failed"}));
+    EXPECT_EQ(MessagesShown(), (QStringList{question, question}));
+    EXPECT_FALSE(QFileInfo::exists(m_options.m_strMp3Folder));
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+
+    MessageBoxSeam::Reset();
+    MessageBoxSeam::QueueAnswer(IDOK);
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
+    EXPECT_EQ(MessagesShown(), QStringList{question}) << "asked until answered OK";
+    EXPECT_TRUE(QFile::exists(m_options.m_strMp3Folder + "/b.mp3"));
+}
+
+TEST_F(BatchWaveTest, AFolderThatCannotBeCreatedFailsEachRow) {
+    m_options.m_bSameFolder = 0;
+    m_options.m_bAutoCreate = 1;
+    m_options.m_strMp3Folder = m_folder.filePath("no/such/out");
+    OpenWaveWindow();
+    AddRow(MakeWave("a.wav"));
+    AddRow(MakeWave("b.wav"));
+    Click(IDC_START);
+    EXPECT_EQ(Statuses(), (QStringList{"Failed", "Failed"}));
+    EXPECT_EQ(MessagesShown(),
+              (QStringList{"Can not create folder!|Error", "Can not create folder!|Error"}));
+}
+
+// Leaving while a file is encoded: no MP3 under its final name, no temporary
+// file, and the window goes at once.
+TEST_F(BatchWaveTest, EscWhileEncodingEndsTheWindowCleanly) {
+    OpenWaveWindow();
+    ToneSpec tone;
+    tone.seconds = 300;
+    AddRow(MakeWave("long.wav", tone));
+    Click(IDC_START);
+    auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileBar->value() > 0; }, 10000));
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(m_dialog->isVisible());
+    m_dialog.reset();
+    EXPECT_EQ(QDir(Music()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
+}
+
+class BatchExitTest : public BatchWaveTest {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        BatchWaveTest::SetUp();
+    }
+};
+
+TEST_F(BatchExitTest, ExitWhileEncodingEndsWithStatusZeroAndNoMp3) {
+    // The child runs this test again from the start: it takes the parent's
+    // folder from the environment, so that the parent can look into it.
+    const QByteArray inherited = qgetenv("BRINDLE_EXIT_TEST_FOLDER");
+    const QString folder = inherited.isEmpty() ? Music() : QString::fromUtf8(inherited);
+    ToneSpec tone;
+    tone.seconds = 300;
+    if (inherited.isEmpty()) {
+        MakeWave("long.wav", tone);
+        qputenv("BRINDLE_EXIT_TEST_FOLDER", folder.toUtf8());
+    }
+    EXPECT_EXIT(
+        {
+            OpenWaveWindow();
+            AddRow(folder + "/long.wav");
+            Click(IDC_START);
+            auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
+            if (!QTest::qWaitFor([&] { return fileBar->value() > 0; }, 10000))
+                std::_Exit(3);
+            Click(IDC_EXIT);
+            std::_Exit(4);
+        },
+        testing::ExitedWithCode(0), "");
+    qunsetenv("BRINDLE_EXIT_TEST_FOLDER");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
+}
+
+} // namespace
