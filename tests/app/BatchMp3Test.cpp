@@ -1,0 +1,164 @@
+// MP3-to-wave batches on the real main window: decoding through the sound
+// control, the batch bar over the sum of lengths, rows the control refuses,
+// a full disk before and during a file, and many failing rows in a row.
+#include "BatchTestWindow.h"
+#include "Mp3Play.h"
+#include "SmallDisk.h"
+
+#include <QProgressBar>
+
+namespace {
+
+class BatchMp3Test : public BatchWindowTest {
+protected:
+    int LengthOf(const QString& mp3) {
+        CMp3Play control;
+        EXPECT_EQ(control.Open(mp3, QString()), 0) << mp3.toStdString();
+        return control.GetLength();
+    }
+
+    QStringList Entries(const QString& folder) const {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    }
+};
+
+TEST_F(BatchMp3Test, TwoFilesDecodeWithTheBatchBarOverTheirLengths) {
+    OpenWindow();
+    ToneSpec first;
+    first.seconds = 1.0;
+    first.frequency = 500;
+    ToneSpec second;
+    second.seconds = 2.0;
+    second.frequency = 1000;
+    AddRow(MakeMp3("one.mp3", first));
+    AddRow(MakeMp3("two.MP3", second));
+    auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);
+    std::vector<int> batchValues;
+    QObject::connect(batchBar, &QProgressBar::valueChanged,
+                     [&](int value) { batchValues.push_back(value); });
+
+    Click(IDC_START);
+    const int total = LengthOf(Music("one.mp3")) + LengthOf(Music("two.MP3"));
+    EXPECT_EQ(batchBar->maximum(), total);
+    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->windowTitle() == "Brindle 2.17"; }, 5000));
+    EXPECT_EQ(TitlesSeen(), (QStringList{"1  of  2  files", "2  of  2  files", "Brindle 2.17"}));
+    EXPECT_TRUE(m_seen[1].barsVisible);
+    EXPECT_FALSE(batchBar->isVisible());
+    ASSERT_FALSE(batchValues.empty());
+    EXPECT_TRUE(std::is_sorted(batchValues.begin(), batchValues.end()));
+    EXPECT_EQ(batchValues.back(), total);
+
+    for (const auto& [name, tone] : {std::pair{"one.wav", first}, std::pair{"two.wav", second}}) {
+        SCOPED_TRACE(name);
+        bool ok = false;
+        const DecodedAudio decoded = ReadPcmWave(Music(name), &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_NEAR(decoded.frames(), tone.seconds * 44100, 2 * 1152);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded)), tone.frequency, tone.frequency * 0.02);
+    }
+}
+
+// With the same-folder option a ".wav" row's destination is its own source:
+// the control refuses it, and the file stays as it was. It still counts in N.
+TEST_F(BatchMp3Test, AWaveRowIsRefusedAndLeftIntact) {
+    OpenWindow();
+    AddRow(MakeWave("keep.wav"));
+    AddRow(MakeMp3("tone.mp3"));
+    const QByteArray before = [&] {
+        QFile file(Music("keep.wav"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"failed", "Success"}));
+    QFile after(Music("keep.wav"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_TRUE(TitlesSeen().contains("2  of  1  files"));
+}
+
+TEST_F(BatchMp3Test, NoDiskSpaceFailsEveryRowFromTheCurrentOne) {
+    const QString disk = m_folder.filePath("small");
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("small"));
+    SmallDisk small;
+    if (!small.Mount(disk, "size=600k"))
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    m_options.m_bSameFolder = 0;
+    m_options.m_strWaveFolder = disk;
+    OpenWindow();
+    ToneSpec shortTone;
+    shortTone.seconds = 1.0; // about 176 KB of wave
+    ToneSpec longTone;
+    longTone.seconds = 3.0; // about 530 KB, more than is left after the first
+    AddRow(MakeMp3("a.mp3", shortTone));
+    AddRow(MakeMp3("b.mp3", longTone));
+    AddRow(MakeMp3("c.mp3", shortTone), false);
+    AddRow(MakeMp3("d.mp3", shortTone));
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"Success", "failed", "failed", "failed"}));
+    EXPECT_EQ(MessagesShown(), QStringList{"You have not enough disk space!|Error"});
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
+    EXPECT_EQ(Entries(disk), QStringList{"a.wav"});
+}
+
+// The control fails after Run (here: no inode left for the wave file): the
+// row is "failed" and the batch goes on.
+TEST_F(BatchMp3Test, AFailureAfterRunMarksTheRowAndGoesOn) {
+    const QString disk = m_folder.filePath("full");
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("full"));
+    SmallDisk small;
+    if (!small.Mount(disk, "size=8m,nr_inodes=4"))
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    OpenWindow();
+    ASSERT_TRUE(WriteToneMp3(disk + "/stuck.mp3", ToneSpec()));
+    for (int i = 0; i < 8; ++i)
+        QFile(disk + QString("/filler%1").arg(i)).open(QIODevice::WriteOnly);
+    ASSERT_FALSE(QFile(disk + "/probe").open(QIODevice::WriteOnly)) << "inodes left";
+    AddRow(disk + "/stuck.mp3");
+    AddRow(MakeMp3("fine.mp3"));
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"failed", "Success"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->windowTitle() == "Brindle 2.17"; }, 5000));
+    EXPECT_TRUE(QFile::exists(Music("fine.wav")));
+    EXPECT_FALSE(QFile::exists(disk + "/stuck.wav"));
+}
+
+TEST_F(BatchMp3Test, AFailureOnTheLastRowLeavesAMinimisedWindowMinimised) {
+    m_options.m_bMinimize = 1;
+    OpenWindow();
+    AddRow(MakeMp3("good.mp3"));
+    AddRow(MakeFile("bad.mp3", "only text in here\n"));
+    Click(IDC_START);
+    EXPECT_TRUE(m_dialog->isMinimized());
+    ASSERT_TRUE(WaitForStatuses({"Success", "failed"}));
+    EXPECT_TRUE(m_dialog->isMinimized());
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
+    EXPECT_FALSE(Control(IDC_FILE_PROGRESS)->isVisible());
+
+    // A batch that ends with a success gives the window back.
+    m_list->DeleteItem(1);
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"Success"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->isMinimized(); }, 5000));
+}
+
+// Each failing row hands over to the next without nesting a call per row.
+TEST_F(BatchMp3Test, TwentyThousandFailingRowsRunThrough) {
+    OpenWindow();
+    const QString bad = MakeFile("bad.mp3", "only text in here\n");
+    constexpr int kRows = 20000;
+    std::vector<std::unique_ptr<CItemDataBase>> records;
+    for (int i = 0; i < kRows; ++i)
+        records.push_back(std::make_unique<CSoundFileItem>("bad.mp3", Music()));
+    m_list->InsertItems(0, std::move(records));
+    m_list->SetCheckAll(true);
+    Click(IDC_START);
+    ASSERT_EQ(m_list->GetItemCount(), kRows);
+    EXPECT_EQ(Statuses(), QStringList(kRows, "failed"));
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_EQ(Entries(Music()), QStringList{"bad.mp3"});
+}
+
+} // namespace
