@@ -24,12 +24,8 @@ protected:
 
 TEST_F(BatchMp3Test, TwoFilesDecodeWithTheBatchBarOverTheirLengths) {
     OpenWindow();
-    ToneSpec first;
-    first.seconds = 1.0;
-    first.frequency = 500;
-    ToneSpec second;
-    second.seconds = 2.0;
-    second.frequency = 1000;
+    const ToneSpec first = Tone(1.0, 500);
+    const ToneSpec second = Tone(2.0, 1000);
     AddRow(MakeMp3("one.mp3", first));
     AddRow(MakeMp3("two.MP3", second));
     auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);

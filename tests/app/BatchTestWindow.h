@@ -25,6 +25,13 @@ struct CounterSeen {
     bool barsVisible;
 };
 
+inline ToneSpec Tone(double seconds, double frequency) {
+    ToneSpec tone;
+    tone.seconds = seconds;
+    tone.frequency = frequency;
+    return tone;
+}
+
 class BatchWindowTest : public testing::Test {
 protected:
     void SetUp() override {

@@ -29,14 +29,8 @@ protected:
 
 TEST_F(BatchWaveTest, TwoFilesEndToEnd) {
     OpenWaveWindow();
-    ToneSpec first;
-    first.seconds = 1.5;
-    first.frequency = 440;
-    ToneSpec second;
-    second.seconds = 2.5;
-    second.frequency = 880;
-    AddRow(MakeWave("one.wav", first));
-    AddRow(MakeWave("two.WAV", second));
+    AddRow(MakeWave("one.wav", Tone(1.5, 440)));
+    AddRow(MakeWave("two.WAV", Tone(2.5, 880)));
     auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
     auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);
     std::vector<int> batchValues;
