@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, CommandsPutTheNormalPictureBackFirst) {
     minimize->SetBitmap(IDB_MINIMIZE_HOVER);
     QTest::mouseClick(minimize, Qt::LeftButton);
     EXPECT_EQ(minimize->CurrentBitmap(), IDB_MINIMIZE);
-    QTRY_VERIFY_WITH_TIMEOUT(m_dialog->isMinimized(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->isMinimized(); }, 5000));
 }
 
 TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButNotFromAButton) {
@@ -163,7 +163,8 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButNotFromAButton) {
     drag(m_dialog->Button(IDC_CHECK_ALL), QPoint(3, 3));
     EXPECT_EQ(m_dialog->pos(), before);
     drag(m_dialog.get(), QPoint(300, 12));
-    QTRY_COMPARE_WITH_TIMEOUT(m_dialog->pos(), before + QPoint(40, 25), 5000);
+    const QPoint expected = before + QPoint(40, 25);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->pos() == expected; }, 5000));
 }
 
 TEST_F(MainWindowTest, SystemMenuEndsWithTheAboutItem) {

@@ -38,14 +38,14 @@ TEST_F(FlatButtonTest, AnEmptyButtonIsAFramedGreyPanel) {
     // Focused, an empty caption leaves only a small outline at the centre.
     m_window.activateWindow();
     m_button->setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(m_button->hasFocus(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_button->hasFocus(); }, 2000));
     const QImage focused = Picture();
     EXPECT_EQ(focused.pixelColor(focused.width() / 2 - 1, focused.height() / 2 - 1),
               CFlatButton::s_crFocus);
     EXPECT_LT(Count(focused, CFlatButton::s_crFocus), 60);
 
     m_other->setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(m_other->hasFocus(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_other->hasFocus(); }, 2000));
     const QImage image = Picture();
     EXPECT_EQ(Count(image, CFlatButton::s_crFocus), 0);
     const int r = image.width() - 1;
@@ -93,12 +93,12 @@ TEST_F(FlatButtonTest, TheFocusedButtonOutlinesItsCaption) {
     m_other->SetCaption("Cancel");
     m_window.activateWindow();
     m_button->setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(m_button->hasFocus(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_button->hasFocus(); }, 2000));
     EXPECT_GT(Count(Picture(), CFlatButton::s_crFocus), 10);
     EXPECT_EQ(Count(m_other->grab().toImage(), CFlatButton::s_crFocus), 0);
 
     m_other->setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(m_other->hasFocus(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_other->hasFocus(); }, 2000));
     EXPECT_EQ(Count(Picture(), CFlatButton::s_crFocus), 0);
     EXPECT_GT(Count(m_other->grab().toImage(), CFlatButton::s_crFocus), 10);
 }

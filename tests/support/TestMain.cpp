@@ -1,6 +1,7 @@
 // One QApplication per test binary, on the offscreen platform unless a display
-// is asked for. Message boxes never wait for a person: after each test's start
-// they are answered OK and recorded, and tests may queue other answers.
+// is asked for. Message boxes and file pickers never wait for a person: each
+// test starts with boxes answered OK and recorded and no files queued.
+#include "FilePicker.h"
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -8,12 +9,16 @@
 
 namespace {
 
-class MessageBoxReset : public testing::EmptyTestEventListener {
+class SeamReset : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override {
+        FilePickerSeam::Reset();
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
     }
-    void OnTestEnd(const testing::TestInfo&) override { MessageBoxSeam::Reset(); }
+    void OnTestEnd(const testing::TestInfo&) override {
+        FilePickerSeam::Reset();
+        MessageBoxSeam::Reset();
+    }
 };
 
 } // namespace
@@ -23,7 +28,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    testing::UnitTest::GetInstance()->listeners().Append(new MessageBoxReset);
+    testing::UnitTest::GetInstance()->listeners().Append(new SeamReset);
     // Death-test children get no test events; they too must never wait for a person.
     MessageBoxSeam::SetStandingAnswer(IDOK);
     return RUN_ALL_TESTS();
