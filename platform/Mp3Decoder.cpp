@@ -4,7 +4,95 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// Serves the decoder's many small reads (a frame header, then its body) from
+// one large block, so a file costs a read call per block instead of two per frame.
+class BufferedFileReader {
+public:
+    ~BufferedFileReader() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool Open(const QString& path) {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        return m_fd >= 0;
+    }
+
+    static mpg123_ssize_t Read(void* self, void* out, size_t bytes) {
+        return static_cast<BufferedFileReader*>(self)->ReadAt(static_cast<char*>(out), bytes);
+    }
+
+    static off_t Seek(void* self, off_t offset, int whence) {
+        return static_cast<BufferedFileReader*>(self)->MoveTo(offset, whence);
+    }
+
+private:
+    static constexpr size_t kBlock = 256 * 1024;
+
+    mpg123_ssize_t ReadAt(char* out, size_t bytes) {
+        size_t copied = 0;
+        while (copied < bytes) {
+            if (!Buffered() && !Fill())
+                return copied > 0 ? mpg123_ssize_t(copied) : m_fillResult;
+            const size_t from = size_t(m_position - m_blockStart);
+            const size_t n = std::min(bytes - copied, m_block.size() - from);
+            std::memcpy(out + copied, m_block.data() + from, n);
+            copied += n;
+            m_position += off_t(n);
+        }
+        return mpg123_ssize_t(copied);
+    }
+
+    bool Buffered() const {
+        return m_position >= m_blockStart && m_position < m_blockStart + off_t(m_block.size());
+    }
+
+    // False at the end of the file (m_fillResult 0) or on an error (-1).
+    bool Fill() {
+        m_block.resize(kBlock);
+        ssize_t got = -1;
+        do
+            got = ::pread(m_fd, m_block.data(), kBlock, m_position);
+        while (got < 0 && errno == EINTR);
+        m_block.resize(got > 0 ? size_t(got) : 0);
+        m_blockStart = m_position;
+        m_fillResult = got < 0 ? -1 : 0;
+        return got > 0;
+    }
+
+    off_t MoveTo(off_t offset, int whence) {
+        off_t base = 0;
+        if (whence == SEEK_CUR) {
+            base = m_position;
+        } else if (whence == SEEK_END) {
+            struct stat info {};
+            if (::fstat(m_fd, &info) != 0)
+                return -1;
+            base = info.st_size;
+        } else if (whence != SEEK_SET) {
+            return -1;
+        }
+        if (base + offset < 0)
+            return -1;
+        m_position = base + offset;
+        return m_position;
+    }
+
+    int m_fd = -1;
+    std::vector<char> m_block;
+    off_t m_blockStart = 0;
+    off_t m_position = 0;
+    mpg123_ssize_t m_fillResult = 0;
+};
 
 namespace {
 
@@ -14,6 +102,8 @@ void InitLibrary() {
 }
 
 } // namespace
+
+Mp3Decoder::Mp3Decoder() = default;
 
 Mp3Decoder::~Mp3Decoder() {
     if (m_handle) {
@@ -27,7 +117,7 @@ bool Mp3Decoder::Fail(const char* what) {
     return false;
 }
 
-bool Mp3Decoder::Open(const QString& path) {
+bool Mp3Decoder::Open(const QString& path, long long taggedFrames) {
     InitLibrary();
     int error = MPG123_OK;
     m_handle = mpg123_new(nullptr, &error);
@@ -42,9 +132,19 @@ bool Mp3Decoder::Open(const QString& path) {
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(m_handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
-    if (mpg123_open(m_handle, QFile::encodeName(path).constData()) != MPG123_OK)
+    m_reader = std::make_unique<BufferedFileReader>();
+    if (!m_reader->Open(path) ||
+        mpg123_replace_reader_handle(m_handle, &BufferedFileReader::Read, &BufferedFileReader::Seek,
+                                     nullptr) != MPG123_OK ||
+        mpg123_open_handle(m_handle, m_reader.get()) != MPG123_OK)
         return Fail("cannot open the file");
-    if (mpg123_scan(m_handle) != MPG123_OK)
+    return Measure(taggedFrames);
+}
+
+bool Mp3Decoder::Measure(long long taggedFrames) {
+    // Only a tag whose count the caller's walk confirmed spares the library's own walk.
+    const bool tagConfirmed = taggedFrames > 0 && mpg123_framelength(m_handle) == taggedFrames;
+    if (!tagConfirmed && mpg123_scan(m_handle) != MPG123_OK)
         return Fail("cannot read the frame headers");
     long rate = 0;
     int channels = 0;

@@ -5,18 +5,22 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 
 struct mpg123_handle_struct;
+class BufferedFileReader;
 
 class Mp3Decoder {
 public:
-    Mp3Decoder() = default;
+    Mp3Decoder();
     ~Mp3Decoder();
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
-    // Opens `path` and walks its frame headers for the exact length.
-    bool Open(const QString& path);
+    // Opens `path` and walks its frame headers for the exact length, unless
+    // `taggedFrames` is the frame count the stream's own tag states and a
+    // header walk has already confirmed it.
+    bool Open(const QString& path, long long taggedFrames = -1);
 
     long long FrameCount() const { return m_frames; }
     long long SampleCount() const { return m_samples; } // per channel, gapless
@@ -35,6 +39,9 @@ public:
 private:
     bool Fail(const char* what);
 
+    bool Measure(long long taggedFrames);
+
+    std::unique_ptr<BufferedFileReader> m_reader;
     mpg123_handle_struct* m_handle = nullptr;
     long long m_frames = 0;
     long long m_samples = 0;

@@ -19,6 +19,8 @@ struct FrameHeader {
     int length = 0; // bytes, header included
 };
 
+constexpr int kXingFramesFlag = 1;
+
 std::optional<FrameHeader> ParseLayer3Header(const unsigned char* p) {
     if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
         return std::nullopt;
@@ -92,6 +94,24 @@ std::optional<long long> FindTrustedStart(const unsigned char* data, long long s
     return std::nullopt;
 }
 
+unsigned BigEndian32(const unsigned char* p) {
+    return unsigned(p[0]) << 24 | unsigned(p[1]) << 16 | unsigned(p[2]) << 8 | unsigned(p[3]);
+}
+
+// The frame count in the Xing/Info tag an encoder may put in the first frame
+// (after the header and the side information), or -1.
+long long XingFrameCount(const unsigned char* frame, const FrameHeader& header) {
+    const int sideInfo =
+        header.version == 1 ? (header.channels == 1 ? 17 : 32) : (header.channels == 1 ? 9 : 17);
+    const unsigned char* tag = frame + 4 + sideInfo;
+    if (4 + sideInfo + 12 > header.length ||
+        (std::memcmp(tag, "Xing", 4) != 0 && std::memcmp(tag, "Info", 4) != 0))
+        return -1;
+    if (!(BigEndian32(tag + 4) & kXingFramesFlag))
+        return -1;
+    return BigEndian32(tag + 8);
+}
+
 Mp3ProbeResult Refused(const QString& problem) {
     Mp3ProbeResult result;
     result.problem = problem;
@@ -139,6 +159,9 @@ Mp3ProbeResult ProbeMp3Bytes(const unsigned char* data, long long size) {
         ++result.frames;
         at += header->length;
     }
+    const long long tagged = XingFrameCount(data + *start, stream);
+    if (!result.formatChanged && !result.cutShort && tagged >= 0 && result.frames == tagged + 1)
+        result.taggedFrames = tagged;
     return result;
 }
 

@@ -13,7 +13,10 @@ struct Mp3ProbeResult {
     int sampleRate = 0;
     int channels = 0;
     long long frames = 0; // every Layer III frame found, tag frames included
-    QString problem;      // why the file is not accepted, when it is not
+    // The audio frame count stated by a Xing/Info tag in the first frame, when
+    // `frames` matches it (the tag frame plus that many); otherwise -1.
+    long long taggedFrames = -1;
+    QString problem; // why the file is not accepted, when it is not
 };
 
 // Walks the whole file at `path`.

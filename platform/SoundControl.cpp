@@ -64,7 +64,7 @@ int SoundControl::Open(const QString& source, const QString& destination) {
     if (probe.cutShort && !destination.isEmpty())
         return SOUND_SOURCE_CUT_SHORT;
     auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->Open(source) || decoder->SampleRate() != probe.sampleRate ||
+    if (!decoder->Open(source, probe.taggedFrames) || decoder->SampleRate() != probe.sampleRate ||
         decoder->Channels() != probe.channels || decoder->FrameCount() > INT_MAX)
         return SOUND_NOT_MP3;
 
@@ -218,7 +218,9 @@ void SoundControl::DecodeToFile() {
     }
     if (m_stopWorker)
         return;
-    if (output.DataBytes() != m_samples * m_channels * 2)
+    // The source is read ahead in large blocks, so a cut made after the last
+    // block was read shows only in the file's size.
+    if (output.DataBytes() != m_samples * m_channels * 2 || SourceShrank())
         return fail(SOUND_SOURCE_CUT_SHORT, "the source file was cut short");
     if (!output.Commit(m_rate, m_channels))
         return fail(SOUND_WRITE_FAILED, output.LastError());
