@@ -43,4 +43,35 @@ TEST(Mp3Probe, AFormatChangeMidStreamIsAnError) {
     EXPECT_TRUE(result.formatChanged);
 }
 
+Mp3ProbeResult ProbeBytes(const QByteArray& bytes) {
+    return ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+}
+
+// The stated count lets the decoder skip its own walk, so it must be given
+// only when every frame the walk found is accounted for.
+TEST(Mp3Probe, GivesTheTagFrameCountOnlyWhenTheWalkConfirmsIt) {
+    QTemporaryDir dir;
+    ToneSpec mono;
+    mono.channels = 1;
+    mono.sampleRate = 22050;
+    for (const auto& [name, tone] :
+         {std::pair{"stereo.mp3", ToneSpec{}}, std::pair{"mono.mp3", mono}}) {
+        SCOPED_TRACE(name);
+        const QString mp3 = dir.filePath(name);
+        ASSERT_TRUE(WriteToneMp3(mp3, tone));
+        const QByteArray bytes = ReadAll(mp3);
+        const Mp3ProbeResult whole = ProbeBytes(bytes);
+        EXPECT_EQ(whole.taggedFrames, CountFramesWithFfprobe(mp3));
+
+        const Mp3ProbeResult twice = ProbeBytes(bytes + bytes);
+        EXPECT_TRUE(twice.isMp3);
+        EXPECT_EQ(twice.frames, 2 * whole.frames);
+        EXPECT_EQ(twice.taggedFrames, -1) << "the tag counts only the first copy";
+
+        const Mp3ProbeResult cut = ProbeBytes(bytes.left(bytes.size() - 100));
+        EXPECT_TRUE(cut.cutShort);
+        EXPECT_EQ(cut.taggedFrames, -1);
+    }
+}
+
 } // namespace
