@@ -5,6 +5,7 @@
 //   ten MP3 files to wave        vs  mpg123 -w on each
 //   the longest gap between 10 ms timer ticks while the wave batch runs
 //   peak memory while a 1 GiB wave file is converted
+#include "ChildProcess.h"
 #include "MainDialog.h"
 #include "OptionFile.h"
 #include "SoundFiles.h"
@@ -19,16 +20,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct ChildRun {
-    double seconds = -1;
-    long maxRssKiB = 0;
-};
 
 // The Start-to-end time and the longest tick gap the last batch child wrote.
 std::pair<double, int> LastBatch(const QString& program) {
@@ -37,29 +30,6 @@ std::pair<double, int> LastBatch(const QString& program) {
         return {-1, -1};
     const QList<QByteArray> fields = report.readAll().split(' ');
     return {fields.value(0).toDouble(), fields.value(1).toInt()};
-}
-
-ChildRun RunChild(const QStringList& arguments) {
-    std::vector<QByteArray> args;
-    for (const QString& argument : arguments)
-        args.push_back(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    QElapsedTimer clock;
-    clock.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return {};
-    return {clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
 }
 
 // Child: bench batch <wave|mp3> <program folder> <files...>. Runs one batch on

@@ -4,6 +4,7 @@
 // the child's own clock from Open to OnFinished: the child's wall time also
 // holds loading Qt and starting a QApplication, which mpg123 has no part of;
 // that start-up is shown apart, as the wall time of a child that only starts.
+#include "ChildProcess.h"
 #include "Mp3Play.h"
 #include "SoundFiles.h"
 
@@ -14,37 +15,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct ChildRun {
-    double seconds = -1;
-    long maxRssKiB = 0;
-};
-
-// Runs `argv` as a child; its wall time and peak resident memory.
-ChildRun RunChild(const std::vector<QByteArray>& args) {
-    std::vector<char*> argv;
-    for (const QByteArray& arg : args)
-        argv.push_back(const_cast<char*>(arg.constData()));
-    argv.push_back(nullptr);
-    QElapsedTimer clock;
-    clock.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return {};
-    return {clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
-}
 
 // Child: --decode <mp3> <wave> <report>; writes the seconds from Open to OnFinished to <report>.
 int DecodeInThisProcess(int argc, char** argv) {
@@ -112,12 +84,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "lame failed\n");
             return 1;
         }
-        const ChildRun start = RunChild({argv[0], "--start"});
+        const QString self = QString::fromLocal8Bit(argv[0]);
+        const ChildRun start = RunChild({self, "--start"});
         const QString report = dir.filePath("inside");
-        const ChildRun ours = RunChild({argv[0], "--decode", mp3.toUtf8(),
-                                        dir.filePath("ours.wav").toUtf8(), report.toUtf8()});
-        const ChildRun theirs =
-            RunChild({"mpg123", "-q", "-w", dir.filePath("theirs.wav").toUtf8(), mp3.toUtf8()});
+        const ChildRun ours = RunChild({self, "--decode", mp3, dir.filePath("ours.wav"), report});
+        const ChildRun theirs = RunChild({"mpg123", "-q", "-w", dir.filePath("theirs.wav"), mp3});
         const double inside = ReadSeconds(report);
         if (start.seconds < 0 || ours.seconds < 0 || theirs.seconds < 0 || inside < 0) {
             std::fprintf(stderr, "a decode failed\n");

@@ -1,0 +1,13 @@
+// Runs a program as a child process and measures it, for benchmarks that
+// compare our code with the command-line tools.
+#pragma once
+
+#include <QStringList>
+
+struct ChildRun {
+    double seconds = -1; // wall time; -1 when the child failed
+    long maxRssKiB = 0;  // the child's peak resident memory
+};
+
+// Runs `arguments` (program first) to completion.
+ChildRun RunChild(const QStringList& arguments);
