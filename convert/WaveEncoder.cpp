@@ -39,7 +39,7 @@ long long ReadFully(int fd, unsigned char* data, long long bytes) {
 class SourceFile {
 public:
     explicit SourceFile(const QString& path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     ~SourceFile() {
         if (m_fd >= 0)
             ::close(m_fd);

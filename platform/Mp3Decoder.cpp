@@ -23,7 +23,7 @@ public:
     }
 
     bool Open(const QString& path) {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         return m_fd >= 0;
     }
 

@@ -126,7 +126,7 @@ std::optional<WaveFormat> ReadWaveFormat(int fd) {
 }
 
 std::optional<WaveFormat> ReadWaveFormat(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     std::optional<WaveFormat> format = ReadWaveFormat(fd);

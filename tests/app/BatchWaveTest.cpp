@@ -5,6 +5,7 @@
 
 #include <QProgressBar>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -93,20 +94,23 @@ TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
 
 // A failed worker stops the batch where it is: its row untouched, the next
 // row not started, the counter and bars left as they were.
-TEST_F(BatchWaveTest, NonRiffAndTruncatedWavesFailAndStopTheBatch) {
+TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndStopTheBatch) {
     OpenWaveWindow();
     const QByteArray canonical = [&] {
         QFile file(MakeWave("whole.wav"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
-    const std::pair<QString, QByteArray> bad[] = {{"words.wav", "plain words, not RIFF\n"},
-                                                  {"cut.wav", canonical.left(30)}};
-    for (const auto& [name, bytes] : bad) {
-        SCOPED_TRACE(name.toStdString());
+    // A pipe with no writer would block a plain open for ever.
+    const QString pipe = Music("pipe.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString badFiles[] = {MakeFile("words.wav", "plain words, not RIFF\n"),
+                                MakeFile("cut.wav", canonical.left(30)), pipe};
+    for (const QString& bad : badFiles) {
+        SCOPED_TRACE(bad.toStdString());
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
         m_list->DeleteAllItems();
-        AddRow(MakeFile(name, bytes));
+        AddRow(bad);
         AddRow(Music("whole.wav"));
         Click(IDC_START);
         ASSERT_TRUE(QTest::qWaitFor([] { return !MessageBoxSeam::Recorded().empty(); }, 10000));
@@ -116,7 +120,7 @@ TEST_F(BatchWaveTest, NonRiffAndTruncatedWavesFailAndStopTheBatch) {
         EXPECT_EQ(m_dialog->windowTitle(), "1  of  2  files");
         EXPECT_EQ(Control<QLabel>(IDC_STATUS_LABEL)->text(), "1  of  2  files");
         EXPECT_TRUE(Control(IDC_BATCH_PROGRESS)->isVisible());
-        EXPECT_FALSE(QFile::exists(Music(QString(name).replace(".wav", ".mp3"))));
+        EXPECT_FALSE(QFile::exists(QString(bad).replace(".wav", ".mp3")));
         EXPECT_FALSE(QFile::exists(Music("whole.mp3")));
     }
 }
