@@ -27,18 +27,20 @@ bool MakeFolder(const QString& folder) {
 
 void CMainDialog::OnStart() {
     Button(IDC_START)->ShowNormalBitmap();
-    // A new Start begins again: a batch still running ends first.
-    StopConversion();
-    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+    const int rowCount = m_pList->GetItemCount();
+    for (int row = 0; row < rowCount; ++row)
         SetStatus(row, QString());
-    m_nRowCount = m_pList->GetItemCount();
-    m_nCurRow = 0;
-    while (m_nCurRow < m_nRowCount && !m_pList->GetCheck(m_nCurRow))
-        ++m_nCurRow;
-    if (m_nCurRow == m_nRowCount) {
+    int firstChecked = 0;
+    while (firstChecked < rowCount && !m_pList->GetCheck(firstChecked))
+        ++firstChecked;
+    if (firstChecked == rowCount) {
         ShowMessage("You must select one item at least!", "Error", MB_OK, this);
         return;
     }
+    // A new batch begins again from the top: one still running ends first.
+    StopConversion();
+    m_nRowCount = rowCount;
+    m_nCurRow = firstChecked;
     CountFilesToConvert();
     SendStep(m_nDirection == WAVE_TO_MP3 ? WM_WAVETOMP3_STEP : WM_MP3TOWAVE_STEP);
 }
