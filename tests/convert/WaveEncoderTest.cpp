@@ -12,7 +12,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -223,8 +225,13 @@ TEST_F(WaveEncoderTest, WorkerReportsAMissingLibraryAndStopsWithoutDeadlock) {
         calling = true;
         ran = threads.CallUi([] {});
     });
-    while (!calling)
+    // Wait without running events, which would carry out the worker's call.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!calling && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
+    ASSERT_TRUE(calling.load());
+    // Give the worker time to block in its call before the UI thread stops it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     threads.Stop();
     EXPECT_FALSE(threads.IsRunning());
     EXPECT_FALSE(ran);
