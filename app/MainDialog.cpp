@@ -69,7 +69,7 @@ constexpr QSize kMainWindowSize(640, 527);
 
 } // namespace
 
-// The main window's command table, in the order of the design: one row per
+// The main window's command table, in its documented order: one row per
 // command id, list notification and step message.
 struct CommandTable {
     using D = CMainDialog;

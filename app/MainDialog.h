@@ -163,9 +163,9 @@ private:
     QProgressBar* m_pFileProgress = nullptr;
     QProgressBar* m_pBatchProgress = nullptr;
     CSoundListCtrl* m_pList = nullptr;
+    CMp3Play* m_pSoundControl = nullptr;
     qint32 m_lFileLength = 0;
     qint32 m_lDoneLength = 0;
-    CMp3Play* m_pSoundControl = nullptr;
     // The worker's files: the wave step sets them before it starts a worker.
     QString m_strSourceFile;
     QString m_strTargetFile;

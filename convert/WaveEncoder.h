@@ -22,7 +22,7 @@ struct EncodeJob {
 enum class EncodeOutcome {
     Done,
     Failed,         // with a message for the user
-    FailedSilently, // the flush failed: no message, as designed
+    FailedSilently, // the flush failed: deliberately no message
     Stopped,        // the window asked the worker to end
 };
 

@@ -28,7 +28,7 @@ private:
     QColor m_crBack;
 };
 
-// Packs a colour the way the design names them, RGB(r, g, b).
+// Packs a colour as RGB(r, g, b), red in the low byte.
 constexpr unsigned RGB(int r, int g, int b) {
     return unsigned(r) | unsigned(g) << 8 | unsigned(b) << 16;
 }

@@ -33,9 +33,9 @@ CAboutDialog::CAboutDialog(QWidget* parent) : CDialog(parent) {
     title->setFont(bold);
     AddText(this, "Thank you for using it.", DialogRect(35, 57, 105, 11));
     AddText(this, "Website :", DialogRect(12, 79, 37, 8));
-    AddText(this, kWebAddress, DialogRect(53, 79, 97, 12), IDC_ABOUT_WEB);
+    AddText(this, kWebAddress, DialogRect(53, 79, 97, 8), IDC_ABOUT_WEB);
     AddText(this, "Mail :", DialogRect(12, 91, 25, 8));
-    AddText(this, kMailAddress, DialogRect(54, 91, 97, 12), IDC_ABOUT_MAIL);
+    AddText(this, kMailAddress, DialogRect(54, 91, 87, 10), IDC_ABOUT_MAIL);
 
     auto* ok = new QPushButton("&OK", this);
     ok->setObjectName(QString::number(IDC_OK_BUTTON));
