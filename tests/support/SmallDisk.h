@@ -7,6 +7,7 @@
 
 #include <linux/magic.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 
 class SmallDisk {
@@ -17,9 +18,7 @@ public:
                     options.toUtf8().constData()) != 0)
             return false;
         m_folder = folder;
-        struct statfs info {};
-        return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 &&
-               info.f_type == TMPFS_MAGIC;
+        return IsOwnTmpfs(folder);
     }
     ~SmallDisk() {
         if (!m_folder.isEmpty())
@@ -27,5 +26,18 @@ public:
     }
 
 private:
+    // Writes must land on the new mount, never on the disk beneath: the folder
+    // is a tmpfs and a file system of its own, apart from its parent's.
+    static bool IsOwnTmpfs(const QString& folder) {
+        const QByteArray path = QFile::encodeName(folder);
+        const QByteArray parent = QFile::encodeName(folder + "/..");
+        struct statfs info {};
+        struct stat self {
+        }, above{};
+        return ::statfs(path.constData(), &info) == 0 && info.f_type == TMPFS_MAGIC &&
+               ::stat(path.constData(), &self) == 0 && ::stat(parent.constData(), &above) == 0 &&
+               self.st_dev != above.st_dev;
+    }
+
     QString m_folder;
 };
