@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kOutputRate = 44100;
 constexpr uint64_t kFrameSamples = 1152;
-constexpr int kMinInputRate = 8000;
-constexpr int kMaxInputRate = 192000;
+constexpr int kMinInputRate = 1000;
+constexpr int kMaxInputRate = 384000;
 constexpr int kLameQuality = 3; // the lame tool's default
 constexpr std::array kLayer3Bitrates = {32,  40,  48,  56,  64,  80,  96,
                                         112, 128, 160, 192, 224, 256, 320};

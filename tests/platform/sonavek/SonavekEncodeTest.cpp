@@ -75,8 +75,8 @@ std::vector<ToneCase> ToneGrid() {
             grid.push_back(format);
         }
     // The lowest and highest input rates the library accepts.
-    grid.push_back({8000, BE_MP3_MODE_MONO, 128});
-    grid.push_back({192000, BE_MP3_MODE_STEREO, 128});
+    grid.push_back({1000, BE_MP3_MODE_MONO, 128});
+    grid.push_back({384000, BE_MP3_MODE_STEREO, 128});
     return grid;
 }
 
