@@ -3,20 +3,12 @@
 #include "Mp3Play.h"
 #include "SoundFiles.h"
 
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QTest::qWait(10);
-    return done();
-}
 
 TEST(Mp3Play, DecodesLikeTheConversionStepCallsIt) {
     QTemporaryDir dir;
@@ -53,7 +45,7 @@ TEST(Mp3Play, DecodesLikeTheConversionStepCallsIt) {
     EXPECT_EQ(control->GetLength(), length);
     EXPECT_EQ(int(control->GetUnitMs()), 26);
     control->Run();
-    ASSERT_TRUE(WaitUntil([&] { return finished > 0; }, 20000)) << "no OnFinished";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished > 0; }, 20000)) << "no OnFinished";
     QTest::qWait(300);
     EXPECT_EQ(finished, 1);
     ASSERT_FALSE(positions.empty());
@@ -90,7 +82,7 @@ TEST(Mp3Play, ReportsErrorsAsEventThreeAndRefusesAWaveSource) {
     ASSERT_EQ(control.Open(mp3, dir.filePath("cut.wav")), 0);
     QFile(mp3).resize(QFileInfo(mp3).size() / 3);
     control.Run();
-    ASSERT_TRUE(WaitUntil([&] { return !codes.empty(); }, 20000)) << "no event 3";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !codes.empty(); }, 20000)) << "no event 3";
     EXPECT_NE(codes.front(), 0);
     EXPECT_FALSE(texts.front().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("cut.wav")));

@@ -4,6 +4,7 @@
 #include "EncodeWorker.h"
 #include "MessageBox.h"
 #include "SoundFiles.h"
+#include "TestFiles.h"
 #include "WaveSamples.h"
 
 #include <QDir>
@@ -37,10 +38,6 @@ protected:
     EncodeResult Encode(const QString& source, const QString& target, int channelMode = 1) {
         m_progress.clear();
         return EncodeWaveFile(m_library, EncodeJob{source, target, 128, channelMode}, m_events);
-    }
-
-    QStringList Entries() const {
-        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
 
     QTemporaryDir m_dir;
@@ -87,7 +84,8 @@ TEST_F(WaveEncoderTest, EveryInputTypeComesOutAtTheRightSpeedAndPitch) {
         EXPECT_NEAR(decoded.frames(), 2 * 44100, 2 * 1152);
         EXPECT_NEAR(DominantFrequency(Middle(decoded), 0), 660.0, 660.0 * 0.02);
         EXPECT_NEAR(DominantFrequency(Middle(decoded), 1), 660.0, 660.0 * 0.02);
-        EXPECT_EQ(Entries(), (QStringList{"in.wav", "out.mp3"})) << "no temporary file left";
+        EXPECT_EQ(FolderEntries(m_dir.path()), (QStringList{"in.wav", "out.mp3"}))
+            << "no temporary file left";
     }
 }
 
@@ -145,11 +143,7 @@ TEST_F(WaveEncoderTest, SamplesAreScaledToSixteenBitsAndMixed) {
 }
 
 TEST_F(WaveEncoderTest, WhatIsNotAReadableWaveFailsAndWritesNothing) {
-    ToneSpec tone;
-    const QByteArray plain = [&] {
-        QFile file(MakeWave("plain.wav", tone));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray plain = ReadAll(MakeWave("plain.wav", ToneSpec{}));
     ASSERT_FALSE(plain.isEmpty());
     QByteArray threeChannels = plain;
     threeChannels[22] = 3;
@@ -161,11 +155,9 @@ TEST_F(WaveEncoderTest, WhatIsNotAReadableWaveFailsAndWritesNothing) {
     };
     for (const auto& [name, bytes] : inputs) {
         SCOPED_TRACE(name);
-        QFile file(m_dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        const EncodeResult result = Encode(file.fileName(), m_dir.filePath("out.mp3"));
+        const QString wave = m_dir.filePath(name);
+        ASSERT_TRUE(WriteBytes(wave, bytes));
+        const EncodeResult result = Encode(wave, m_dir.filePath("out.mp3"));
         EXPECT_EQ(result.outcome, EncodeOutcome::Failed);
         EXPECT_EQ(result.message, "Failed to open wave file!");
         EXPECT_FALSE(QFile::exists(m_dir.filePath("out.mp3")));
@@ -180,18 +172,12 @@ TEST_F(WaveEncoderTest, StoppingPartWayLeavesTheOldTargetAndNoTemporaryFile) {
     tone.seconds = 10.0;
     const QString wave = MakeWave("long.wav", tone);
     const QString mp3 = m_dir.filePath("out.mp3");
-    {
-        QFile old(mp3);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
+    ASSERT_TRUE(WriteBytes(mp3, "old"));
     m_stopAfter = 3;
     EXPECT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Stopped);
     EXPECT_EQ(m_progress.size(), 3u);
-    QFile old(mp3);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "old");
-    EXPECT_EQ(Entries(), (QStringList{"long.wav", "out.mp3"}));
+    EXPECT_EQ(ReadAll(mp3), "old");
+    EXPECT_EQ(FolderEntries(m_dir.path()), (QStringList{"long.wav", "out.mp3"}));
 
     m_stopAfter = INT_MAX;
     ASSERT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Done);

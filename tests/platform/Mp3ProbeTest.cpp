@@ -7,6 +7,10 @@
 
 namespace {
 
+Mp3ProbeResult ProbeBytes(const QByteArray& bytes) {
+    return ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+}
+
 TEST(Mp3Probe, AcceptsLayerThreeBehindAnId3TagAndCountsEveryFrame) {
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("tone.mp3");
@@ -16,11 +20,7 @@ TEST(Mp3Probe, AcceptsLayerThreeBehindAnId3TagAndCountsEveryFrame) {
     const QByteArray tag = QByteArray("ID3\x03\x00\x00\x00\x00\x02\x22", 10) +
                            QByteArray("\xFF\xFB\x90\x64", 4).repeated(75);
     const QByteArray tagged = tag + bytes + QByteArray("TAG").leftJustified(128, ' ');
-    const Mp3ProbeResult plain =
-        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    const Mp3ProbeResult withTags =
-        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(tagged.constData()), tagged.size());
-    for (const Mp3ProbeResult& result : {plain, withTags}) {
+    for (const Mp3ProbeResult& result : {ProbeBytes(bytes), ProbeBytes(tagged)}) {
         EXPECT_TRUE(result.isMp3) << result.problem.toStdString();
         EXPECT_FALSE(result.cutShort);
         EXPECT_EQ(result.sampleRate, 44100);
@@ -38,13 +38,7 @@ TEST(Mp3Probe, AFormatChangeMidStreamIsAnError) {
     ASSERT_TRUE(WriteToneMp3(dir.filePath("mono.mp3"), mono));
     const QByteArray joined =
         ReadAll(dir.filePath("stereo.mp3")) + ReadAll(dir.filePath("mono.mp3"));
-    const Mp3ProbeResult result =
-        ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(joined.constData()), joined.size());
-    EXPECT_TRUE(result.formatChanged);
-}
-
-Mp3ProbeResult ProbeBytes(const QByteArray& bytes) {
-    return ProbeMp3Bytes(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    EXPECT_TRUE(ProbeBytes(joined).formatChanged);
 }
 
 // The stated count lets the decoder skip its own walk, so it must be given

@@ -33,7 +33,7 @@ protected:
     // Runs a decode to its end; the log says how it ended.
     void Decode(SoundControl& control, EventLog& log) {
         control.Run();
-        ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 30000)) << "decoding never ended";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return log.Ended(); }, 30000)) << "decoding never ended";
     }
 
     QTemporaryDir m_dir;

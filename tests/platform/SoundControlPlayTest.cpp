@@ -30,7 +30,7 @@ protected:
         log.Attach(control);
         ASSERT_EQ(control.Open(MakeMp3(2.0), ""), SOUND_OK);
         control.Run();
-        ASSERT_TRUE(WaitFor([&] { return LastPosition(log) >= position; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return LastPosition(log) >= position; }, 5000));
     }
     static int LastPosition(const EventLog& log) {
         return log.progress.empty() ? -1 : log.progress.back();
@@ -48,7 +48,7 @@ TEST_P(SoundPlayTest, PlaysInRealTimeToTheEnd) {
     QElapsedTimer clock;
     clock.start();
     control.Run();
-    ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 10000)) << "playing never finished";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Ended(); }, 10000)) << "playing never finished";
     EXPECT_GE(clock.elapsed(), 800) << "progress must follow what is heard, not decoded";
     QTest::qWait(300);
     EXPECT_EQ(log.finished, 1);
@@ -71,7 +71,7 @@ TEST_P(SoundPlayTest, PauseHoldsThePositionAndRunResumesFromIt) {
     EXPECT_EQ(log.finished, 0);
     const size_t eventsBefore = log.progress.size();
     control.Run();
-    ASSERT_TRUE(WaitFor([&] { return log.Ended(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Ended(); }, 10000));
     ASSERT_GT(log.progress.size(), eventsBefore);
     EXPECT_GE(log.progress[eventsBefore], paused) << "resumed from the start";
     EXPECT_EQ(log.finished, 1);
@@ -87,7 +87,7 @@ TEST_P(SoundPlayTest, StopRewindsSoTheNextRunStartsAgain) {
     EXPECT_EQ(LastPosition(log), stoppedAt);
     const size_t eventsBefore = log.progress.size();
     control.Run();
-    ASSERT_TRUE(WaitFor([&] { return log.progress.size() > eventsBefore; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.progress.size() > eventsBefore; }, 5000));
     EXPECT_LT(log.progress[eventsBefore], stoppedAt);
     control.Stop();
     EXPECT_EQ(log.finished, 0);
@@ -102,7 +102,7 @@ TEST_P(SoundPlayTest, DestroyingWhilePlayingOrPausedEndsTheSound) {
             log.Attach(control);
             ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
             control.Run();
-            ASSERT_TRUE(WaitFor([&] { return !log.progress.empty(); }, 5000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !log.progress.empty(); }, 5000));
             if (pause)
                 control.Pause();
         }

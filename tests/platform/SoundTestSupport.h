@@ -3,35 +3,27 @@
 
 #include "SoundControl.h"
 #include "SoundFiles.h"
+#include "TestFiles.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QString>
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
 
-#include <functional>
 #include <vector>
 
-// Runs the event loop until `done` holds or `timeoutMs` passes; false on timeout.
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+// Little-endian bytes of `value`, for hand-built file headers.
+template <typename T> QByteArray LittleEndian(T value) {
+    QByteArray bytes(sizeof(T), '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
 }
-
-inline QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+inline QByteArray Le16(quint16 value) {
+    return LittleEndian(value);
 }
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+inline QByteArray Le32(quint32 value) {
+    return LittleEndian(value);
 }
 
 // Frames of an MP3 file as the independent ffprobe tool counts them.
@@ -83,8 +75,3 @@ struct EventLog {
     }
     bool Ended() const { return finished > 0 || !errorCodes.empty(); }
 };
-
-// Names left in a folder (hidden temporary files included).
-inline QStringList FolderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}

@@ -4,22 +4,9 @@
 #include "SoundTestSupport.h"
 
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Le16(quint16 value) {
-    QByteArray bytes(2, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
-
-QByteArray Le32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
 
 QByteArray Chunk(const char* id, const QByteArray& body, quint32 declared = 0xFFFFFFFE) {
     QByteArray chunk = QByteArray(id, 4) + Le32(declared == 0xFFFFFFFE ? body.size() : declared);

@@ -3,16 +3,9 @@
 #include "SoundTestSupport.h"
 
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Le32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
 
 class WavePlayerTest : public testing::Test {
 protected:
@@ -34,7 +27,7 @@ protected:
 TEST_F(WavePlayerTest, PlaysAToneAndStops) {
     const QString wave = MakeWave("tone.wav", SampleFormat::S16, 3.0);
     ASSERT_TRUE(PlayWaveFile(wave));
-    EXPECT_TRUE(WaitFor([] { return IsWavePlaying(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return IsWavePlaying(); }, 3000));
     StopWavePlaying();
     EXPECT_FALSE(IsWavePlaying());
 }
@@ -44,7 +37,8 @@ TEST_F(WavePlayerTest, AShortSoundEndsByItselfAndANewOneReplacesTheOld) {
     const QString longWave = MakeWave("long.wav", SampleFormat::S16, 3.0);
     ASSERT_TRUE(PlayWaveFile(longWave));
     ASSERT_TRUE(PlayWaveFile(shortWave));
-    EXPECT_TRUE(WaitFor([] { return !IsWavePlaying(); }, 5000)) << "the short sound never ended";
+    EXPECT_TRUE(QTest::qWaitFor([] { return !IsWavePlaying(); }, 5000))
+        << "the short sound never ended";
 }
 
 TEST_F(WavePlayerTest, RefusesWhatIsNotRiffPcm) {

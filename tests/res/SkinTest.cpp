@@ -7,53 +7,30 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
-struct PictureSize {
-    int id;
-    int width;
-    int height;
-};
-
-constexpr PictureSize kPictureSizes[] = {
-    {IDB_BACKGROUND, 640, 527},
-    {IDB_MINIMIZE, 25, 26},
-    {IDB_MINIMIZE_HOVER, 25, 26},
-    {IDB_DOWN, 19, 18},
-    {IDB_BOTTOM_HOVER, 19, 18},
-    {IDB_DOWN_HOVER, 19, 18},
-    {IDB_TOP_HOVER, 19, 18},
-    {IDB_UP_HOVER, 19, 18},
-    {IDB_BOTTOM, 19, 18},
-    {IDB_TOP, 19, 18},
-    {IDB_UP, 19, 18},
-    {IDB_PLAY_HOVER, 19, 18},
-    {IDB_PLAY, 19, 18},
-    {IDB_MP3TOWAVE_CHECKED, 159, 23},
-    {IDB_WAVETOMP3_CHECKED, 159, 23},
-    {IDB_MP3TOWAVE, 159, 23},
-    {IDB_WAVETOMP3, 159, 23},
-    {IDB_UNCHECKALL_HOVER, 44, 38},
-    {IDB_CHECKALL_HOVER, 44, 38},
-    {IDB_CHECKALL, 44, 38},
-    {IDB_UNCHECKALL, 44, 38},
-    {IDB_REVERSE_HOVER, 44, 38},
-    {IDB_REVERSE, 44, 38},
-    {IDB_ADD_HOVER, 33, 32},
-    {IDB_ADD, 33, 32},
-    {IDB_CLEAR, 33, 32},
-    {IDB_CLEAR_HOVER, 33, 32},
-    {IDB_START_HOVER, 33, 32},
-    {IDB_START, 33, 32},
-    {IDB_SPLASH, 387, 221},
-    {IDB_OPTIONS_HOVER, 33, 32},
-    {IDB_OPTIONS, 33, 32},
-    {IDB_EXIT_HOVER, 65, 24},
-    {IDB_EXIT, 65, 24},
-    {IDB_HELP_HOVER, 33, 32},
-    {IDB_HELP, 33, 32},
-    {IDB_WEBSITE, 111, 19},
-    {IDB_WEBSITE_HOVER, 111, 19},
+// Every bitmap, grouped by the size the window lays it out at.
+const struct {
+    QSize size;
+    std::vector<int> ids;
+} kPictureSizes[] = {
+    {{640, 527}, {IDB_BACKGROUND}},
+    {{387, 221}, {IDB_SPLASH}},
+    {{25, 26}, {IDB_MINIMIZE, IDB_MINIMIZE_HOVER}},
+    {{19, 18},
+     {IDB_TOP, IDB_TOP_HOVER, IDB_UP, IDB_UP_HOVER, IDB_DOWN, IDB_DOWN_HOVER, IDB_BOTTOM,
+      IDB_BOTTOM_HOVER, IDB_PLAY, IDB_PLAY_HOVER}},
+    {{159, 23}, {IDB_MP3TOWAVE, IDB_MP3TOWAVE_CHECKED, IDB_WAVETOMP3, IDB_WAVETOMP3_CHECKED}},
+    {{44, 38},
+     {IDB_CHECKALL, IDB_CHECKALL_HOVER, IDB_UNCHECKALL, IDB_UNCHECKALL_HOVER, IDB_REVERSE,
+      IDB_REVERSE_HOVER}},
+    {{33, 32},
+     {IDB_ADD, IDB_ADD_HOVER, IDB_CLEAR, IDB_CLEAR_HOVER, IDB_START, IDB_START_HOVER, IDB_OPTIONS,
+      IDB_OPTIONS_HOVER, IDB_HELP, IDB_HELP_HOVER}},
+    {{65, 24}, {IDB_EXIT, IDB_EXIT_HOVER}},
+    {{111, 19}, {IDB_WEBSITE, IDB_WEBSITE_HOVER}},
 };
 
 // Pairs that swap on one control: normal and hover, and a direction with and
@@ -80,14 +57,15 @@ constexpr std::pair<int, int> kSwappedPictures[] = {
 };
 
 TEST(Skin, EveryBitmapLoadsOpaqueAtItsSize) {
-    for (const PictureSize& expected : kPictureSizes) {
-        SCOPED_TRACE(expected.id);
-        const QPixmap picture = LoadBitmap(expected.id);
-        ASSERT_FALSE(picture.isNull());
-        EXPECT_EQ(picture.size(), QSize(expected.width, expected.height));
-        // The file itself is 24-bit: no alpha channel at all.
-        EXPECT_FALSE(QImage(QStringLiteral(":/skin/%1.png").arg(expected.id)).hasAlphaChannel());
-    }
+    for (const auto& [size, ids] : kPictureSizes)
+        for (int id : ids) {
+            SCOPED_TRACE(id);
+            const QPixmap picture = LoadBitmap(id);
+            ASSERT_FALSE(picture.isNull());
+            EXPECT_EQ(picture.size(), size);
+            // The file itself is 24-bit: no alpha channel at all.
+            EXPECT_FALSE(QImage(QStringLiteral(":/skin/%1.png").arg(id)).hasAlphaChannel());
+        }
 }
 
 TEST(Skin, SwappedPicturesDifferAndDirectionsDifferFromEachOther) {
