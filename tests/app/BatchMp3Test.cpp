@@ -16,10 +16,6 @@ protected:
         EXPECT_EQ(control.Open(mp3, QString()), 0) << mp3.toStdString();
         return control.GetLength();
     }
-
-    QStringList Entries(const QString& folder) const {
-        return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    }
 };
 
 TEST_F(BatchMp3Test, TwoFilesDecodeWithTheBatchBarOverTheirLengths) {
@@ -61,15 +57,10 @@ TEST_F(BatchMp3Test, AWaveRowIsRefusedAndLeftIntact) {
     OpenWindow();
     AddRow(MakeWave("keep.wav"));
     AddRow(MakeMp3("tone.mp3"));
-    const QByteArray before = [&] {
-        QFile file(Music("keep.wav"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray before = ReadAll(Music("keep.wav"));
     Click(IDC_START);
     ASSERT_TRUE(WaitForStatuses({"failed", "Success"}));
-    QFile after(Music("keep.wav"));
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before);
+    EXPECT_EQ(ReadAll(Music("keep.wav")), before);
     EXPECT_TRUE(TitlesSeen().contains("2  of  1  files"));
 }
 
@@ -95,7 +86,7 @@ TEST_F(BatchMp3Test, NoDiskSpaceFailsEveryRowFromTheCurrentOne) {
     EXPECT_EQ(MessagesShown(), QStringList{"You have not enough disk space!|Error"});
     EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
     EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
-    EXPECT_EQ(Entries(disk), QStringList{"a.wav"});
+    EXPECT_EQ(FolderEntries(disk), QStringList{"a.wav"});
 }
 
 // The control fails after Run (here: no inode left for the wave file): the
@@ -154,7 +145,7 @@ TEST_F(BatchMp3Test, TwentyThousandFailingRowsRunThrough) {
     ASSERT_EQ(m_list->GetItemCount(), kRows);
     EXPECT_EQ(Statuses(), QStringList(kRows, "failed"));
     EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
-    EXPECT_EQ(Entries(Music()), QStringList{"bad.mp3"});
+    EXPECT_EQ(FolderEntries(Music()), QStringList{"bad.mp3"});
 }
 
 } // namespace

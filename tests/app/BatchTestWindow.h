@@ -3,20 +3,12 @@
 // the counter showed recorded each time the title changed.
 #pragma once
 
-#include "MainDialog.h"
+#include "MainWindowFixture.h"
 #include "MessageBox.h"
 #include "OptionFile.h"
 #include "SoundFiles.h"
-#include "resource.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 // The window's face at one change of its title.
 struct CounterSeen {
@@ -32,43 +24,23 @@ inline ToneSpec Tone(double seconds, double frequency) {
     return tone;
 }
 
-class BatchWindowTest : public testing::Test {
+class BatchWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_folder.isValid());
-        ASSERT_TRUE(QDir(m_folder.path()).mkpath("program"));
-        ASSERT_TRUE(QDir(m_folder.path()).mkpath("music"));
+        MainWindowFixture::SetUp();
         m_options.SetDefaults(m_folder.path());
     }
 
+    // Opens the window over the options set so far.
     void OpenWindow() {
-        const QString program = m_folder.filePath("program") + "/";
-        ASSERT_EQ(SaveOptions(program, m_options), SaveOptionsResult::Saved);
-        m_dialog = std::make_unique<CMainDialog>(nullptr, program);
-        ASSERT_TRUE(m_dialog->Create());
-        m_dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
-        m_list = m_dialog->FileList();
+        ASSERT_EQ(SaveOptions(ProgramFolder(), m_options), SaveOptionsResult::Saved);
+        MainWindowFixture::OpenWindow();
         QObject::connect(m_dialog.get(), &QWidget::windowTitleChanged,
                          [this](const QString& title) {
                              m_seen.push_back({title, Control<QLabel>(IDC_STATUS_LABEL)->text(),
                                                Control(IDC_FILE_PROGRESS)->isVisible() &&
                                                    Control(IDC_BATCH_PROGRESS)->isVisible()});
                          });
-    }
-
-    template <typename T = QWidget> T* Control(int id) const {
-        return m_dialog->findChild<T*>(QString::number(id));
-    }
-
-    void Click(int id) {
-        QWidget* control = Control(id);
-        ASSERT_NE(control, nullptr) << id;
-        QTest::mouseClick(control, Qt::LeftButton);
-    }
-
-    QString Music(const QString& name = QString()) const {
-        return name.isEmpty() ? m_folder.filePath("music") : m_folder.filePath("music/" + name);
     }
 
     QString MakeWave(const QString& name, const ToneSpec& tone = ToneSpec()) {
@@ -81,12 +53,6 @@ protected:
         return Music(name);
     }
 
-    QString MakeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(Music(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        return file.fileName();
-    }
-
     // Appends a row for the file at `path`.
     void AddRow(const QString& path, bool checked = true) {
         const QFileInfo info(path);
@@ -94,12 +60,7 @@ protected:
         m_list->SetCheck(row, checked);
     }
 
-    QStringList Statuses() const {
-        QStringList statuses;
-        for (int row = 0; row < m_list->GetItemCount(); ++row)
-            statuses << m_list->GetItemText(row, CSoundListCtrl::COLUMN_STATUS);
-        return statuses;
-    }
+    QStringList Statuses() const { return Column(CSoundListCtrl::COLUMN_STATUS); }
 
     QStringList TitlesSeen() const {
         QStringList titles;
@@ -123,9 +84,6 @@ protected:
         return texts;
     }
 
-    QTemporaryDir m_folder;
     ConvertOptions m_options;
-    std::unique_ptr<CMainDialog> m_dialog;
-    CSoundListCtrl* m_list = nullptr;
     std::vector<CounterSeen> m_seen;
 };

@@ -96,10 +96,7 @@ TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
 // row not started, the counter and bars left as they were.
 TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndStopTheBatch) {
     OpenWaveWindow();
-    const QByteArray canonical = [&] {
-        QFile file(MakeWave("whole.wav"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray canonical = ReadAll(MakeWave("whole.wav"));
     // A pipe with no writer would block a plain open for ever.
     const QString pipe = Music("pipe.wav");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -215,7 +212,7 @@ TEST_F(BatchWaveTest, EscWhileEncodingEndsTheWindowCleanly) {
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(m_dialog->isVisible());
     m_dialog.reset();
-    EXPECT_EQ(QDir(Music()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
+    EXPECT_EQ(FolderEntries(Music()), QStringList{"long.wav"});
 }
 
 class BatchExitTest : public BatchWaveTest {
@@ -250,7 +247,7 @@ TEST_F(BatchExitTest, ExitWhileEncodingEndsWithStatusZeroAndNoMp3) {
         },
         testing::ExitedWithCode(0), "");
     qunsetenv("BRINDLE_EXIT_TEST_FOLDER");
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
+    EXPECT_EQ(FolderEntries(folder), QStringList{"long.wav"});
 }
 
 } // namespace

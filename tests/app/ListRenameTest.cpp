@@ -37,17 +37,12 @@ protected:
         };
     }
 
-    QByteArray Content(const QString& name) const {
-        QFile file(Music() + "/" + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     // The row and the files are as SetUp left them.
     void ExpectUnchanged() {
         EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
-        EXPECT_EQ(Content("song.mp3"), "song bytes");
-        EXPECT_EQ(Content("other.mp3"), "other bytes");
-        EXPECT_EQ(QDir(Music()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        EXPECT_EQ(ReadAll(Music("song.mp3")), "song bytes");
+        EXPECT_EQ(ReadAll(Music("other.mp3")), "other bytes");
+        EXPECT_EQ(FolderEntries(Music()).size(), 2);
         EXPECT_TRUE(QDir(m_folder.path()).entryList({"*.mp3"}).isEmpty());
     }
 
@@ -82,7 +77,7 @@ TEST_F(ListRenameTest, TheDialogShowsItsCaptionsAndTheCurrentName) {
 TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
     Rename(TypeAndPressOk("song.wav"));
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.wav");
-    EXPECT_EQ(Content("song.wav"), "song bytes");
+    EXPECT_EQ(ReadAll(Music("song.wav")), "song bytes");
     EXPECT_FALSE(QFile::exists(m_song));
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_FOLDER), Music());
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_STATUS), "Success");
@@ -134,7 +129,7 @@ TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
     });
     EXPECT_EQ(RecordedTexts(), QStringList({"Please input the file name!"}));
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "renamed.mp3");
-    EXPECT_EQ(Content("renamed.mp3"), "song bytes");
+    EXPECT_EQ(ReadAll(Music("renamed.mp3")), "song bytes");
 }
 
 TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {

@@ -1,58 +1,29 @@
-// A real main window in a temporary program folder, for the file list's
-// tests: files on disk, the Open File dialog answered through its seam, and
-// modal dialogs worked from a timer while the handler waits in them.
+// The main window for the file list's tests: files on disk, the Open File
+// dialog answered through its seam, and modal dialogs worked from a timer while
+// the handler waits in them.
 #pragma once
 
 #include "FilePicker.h"
-#include "MainDialog.h"
-#include "resource.h"
+#include "MainWindowFixture.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
-class ListWindowTest : public testing::Test {
+class ListWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override {
         FilePickerSeam::Reset();
-        ASSERT_TRUE(m_folder.isValid());
-        ASSERT_TRUE(QDir(m_folder.path()).mkpath("program"));
-        ASSERT_TRUE(QDir(m_folder.path()).mkpath("music"));
-        m_dialog = std::make_unique<CMainDialog>(nullptr, m_folder.filePath("program") + "/");
-        ASSERT_TRUE(m_dialog->Create());
-        m_dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
-        m_list = m_dialog->FileList();
+        MainWindowFixture::SetUp();
+        if (!HasFatalFailure())
+            OpenWindow();
     }
 
     void TearDown() override { FilePickerSeam::Reset(); }
-
-    QString Music() const { return m_folder.filePath("music"); }
-
-    // Creates `name` in the music folder holding `content`; returns its path.
-    QString MakeFile(const QString& name, const QByteArray& content = "RIFF") {
-        const QString path = Music() + "/" + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        file.write(content);
-        return path;
-    }
-
-    void Click(int id) {
-        QWidget* control = m_dialog->findChild<QWidget*>(QString::number(id));
-        ASSERT_NE(control, nullptr) << id;
-        QTest::mouseClick(control, Qt::LeftButton);
-    }
 
     // Adds the given paths through the Add button, as one choice in the dialog.
     void AddFiles(const QStringList& paths) {
@@ -69,12 +40,7 @@ protected:
         ASSERT_EQ(m_list->GetItemCount(), count);
     }
 
-    QStringList Names() const {
-        QStringList names;
-        for (int row = 0; row < m_list->GetItemCount(); ++row)
-            names << m_list->GetItemText(row, CSoundListCtrl::COLUMN_NAME);
-        return names;
-    }
+    QStringList Names() const { return Column(CSoundListCtrl::COLUMN_NAME); }
 
     QList<bool> Checks() const {
         QList<bool> checks;
@@ -142,8 +108,4 @@ protected:
         poll.stop();
         EXPECT_TRUE(worked);
     }
-
-    QTemporaryDir m_folder;
-    std::unique_ptr<CMainDialog> m_dialog;
-    CSoundListCtrl* m_list = nullptr;
 };

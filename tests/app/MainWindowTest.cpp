@@ -3,10 +3,9 @@
 // and the ways the program ends.
 #include "AboutDialog.h"
 #include "MainApp.h"
-#include "MainDialog.h"
+#include "MainWindowFixture.h"
 #include "MessageBox.h"
 #include "Strings.h"
-#include "resource.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,22 +22,13 @@
 
 namespace {
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_folder.isValid());
-        m_dialog = std::make_unique<CMainDialog>(nullptr, m_folder.path() + "/");
-        ASSERT_TRUE(m_dialog->Create());
-        m_dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
+        MainWindowFixture::SetUp();
+        if (!HasFatalFailure())
+            OpenWindow();
     }
-
-    template <typename T = QWidget> T* Control(int id) {
-        return m_dialog->findChild<T*>(QString::number(id));
-    }
-
-    QTemporaryDir m_folder;
-    std::unique_ptr<CMainDialog> m_dialog;
 };
 
 TEST_F(MainWindowTest, StartsWithTitleHiddenBarsEmptyLabelAndMp3ToWave) {
@@ -55,7 +45,7 @@ TEST_F(MainWindowTest, StartsWithTitleHiddenBarsEmptyLabelAndMp3ToWave) {
     EXPECT_EQ(m_dialog->Direction(), MP3_TO_WAVE);
     EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), IDB_MP3TOWAVE_CHECKED);
     EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), IDB_WAVETOMP3);
-    EXPECT_TRUE(QFile::exists(m_folder.filePath("option.opt")));
+    EXPECT_TRUE(QFile::exists(ProgramFolder() + "option.opt"));
 }
 
 TEST_F(MainWindowTest, ControlsStandAtTheirConvertedPlaces) {

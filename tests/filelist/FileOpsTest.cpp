@@ -2,6 +2,7 @@
 // the Open File dialog's filter on a real folder.
 #include "FileOps.h"
 #include "FilePicker.h"
+#include "TestFiles.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -19,16 +20,11 @@ protected:
 
     QString Write(const QString& name, const QByteArray& content) {
         const QString path = m_folder.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        EXPECT_TRUE(WriteBytes(path, content));
         return path;
     }
 
-    QByteArray Read(const QString& name) const {
-        QFile file(m_folder.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray Read(const QString& name) const { return ReadAll(m_folder.filePath(name)); }
 
     QTemporaryDir m_folder;
 };

@@ -1,5 +1,6 @@
 // Loading and saving option.opt in a real folder standing in for the program's.
 #include "EncodedOptions.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,17 +28,8 @@ protected:
     QString Folder() const { return m_dir.path() + QLatin1Char('/'); }
     QString FilePath() const { return OptionFilePath(Folder()); }
 
-    void WriteFile(const QByteArray& bytes) const {
-        QFile file(FilePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    QByteArray ReadFile() const {
-        QFile file(FilePath());
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FilePath().toStdString();
-        return file.readAll();
-    }
+    void WriteFile(const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(FilePath(), bytes)); }
+    QByteArray ReadFile() const { return ReadAll(FilePath()); }
 
     QTemporaryDir m_dir;
 };

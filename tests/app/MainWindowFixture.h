@@ -1,0 +1,66 @@
+// A real main window over a temporary folder holding the program folder (with
+// its option file) and a music folder for the list's files.
+#pragma once
+
+#include "MainDialog.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class MainWindowFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath("program"));
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath("music"));
+    }
+
+    QString ProgramFolder() const { return m_folder.filePath("program") + "/"; }
+
+    void OpenWindow() {
+        m_dialog = std::make_unique<CMainDialog>(nullptr, ProgramFolder());
+        ASSERT_TRUE(m_dialog->Create());
+        m_dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
+        m_list = m_dialog->FileList();
+    }
+
+    template <typename T = QWidget> T* Control(int id) const {
+        return m_dialog->findChild<T*>(QString::number(id));
+    }
+
+    void Click(int id) {
+        QWidget* control = Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        QTest::mouseClick(control, Qt::LeftButton);
+    }
+
+    // The music folder, or the file `name` in it.
+    QString Music(const QString& name = QString()) const {
+        return name.isEmpty() ? m_folder.filePath("music") : m_folder.filePath("music/" + name);
+    }
+
+    // Creates `name` in the music folder holding `bytes`; returns its path.
+    QString MakeFile(const QString& name, const QByteArray& bytes = "RIFF") {
+        EXPECT_TRUE(WriteBytes(Music(name), bytes)) << name.toStdString();
+        return Music(name);
+    }
+
+    // The texts of one column, top row first.
+    QStringList Column(int column) const {
+        QStringList texts;
+        for (int row = 0; row < m_list->GetItemCount(); ++row)
+            texts << m_list->GetItemText(row, column);
+        return texts;
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CMainDialog> m_dialog;
+    CSoundListCtrl* m_list = nullptr;
+};
