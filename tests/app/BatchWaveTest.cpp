@@ -17,6 +17,17 @@ protected:
         Click(IDC_WAVETOMP3);
     }
 
+    // Opens the window with MP3s going to `folder` instead of beside their
+    // sources, and adds a checked row for each wave file named.
+    void OpenWithMp3Folder(const QString& folder, bool autoCreate, const QStringList& waves) {
+        m_options.m_bSameFolder = 0;
+        m_options.m_bAutoCreate = autoCreate;
+        m_options.m_strMp3Folder = folder;
+        OpenWaveWindow();
+        for (const QString& name : waves)
+            AddRow(MakeWave(name));
+    }
+
     void ExpectTone(const QString& mp3, double seconds, double frequency) {
         SCOPED_TRACE(mp3.toStdString());
         bool ok = false;
@@ -148,12 +159,7 @@ TEST_F(BatchWaveTest, NothingCheckedIsRefused) {
 }
 
 TEST_F(BatchWaveTest, MissingFolderIsCreatedWhenAutoCreateIsOn) {
-    m_options.m_bSameFolder = 0;
-    m_options.m_bAutoCreate = 1;
-    m_options.m_strMp3Folder = m_folder.filePath("out folder é");
-    OpenWaveWindow();
-    AddRow(MakeWave("a b.wav"));
-    AddRow(MakeWave("c.wav"));
+    OpenWithMp3Folder(m_folder.filePath("out folder é"), true, {"a b.wav", "c.wav"});
     Click(IDC_START);
     ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
     EXPECT_TRUE(QFile::exists(m_options.m_strMp3Folder + "/a b.mp3"));
@@ -162,12 +168,7 @@ TEST_F(BatchWaveTest, MissingFolderIsCreatedWhenAutoCreateIsOn) {
 }
 
 TEST_F(BatchWaveTest, MissingFolderWithoutAutoCreateAsksOncePerFile) {
-    m_options.m_bSameFolder = 0;
-    m_options.m_bAutoCreate = 0;
-    m_options.m_strMp3Folder = m_folder.filePath("out");
-    OpenWaveWindow();
-    AddRow(MakeWave("a.wav"));
-    AddRow(MakeWave("b.wav"));
+    OpenWithMp3Folder(m_folder.filePath("out"), false, {"a.wav", "b.wav"});
     const QString question = "Destination folder doesn't exist, do you want to create it?|Message";
 
     MessageBoxSeam::QueueAnswer(IDCANCEL);
@@ -187,12 +188,7 @@ TEST_F(BatchWaveTest, MissingFolderWithoutAutoCreateAsksOncePerFile) {
 }
 
 TEST_F(BatchWaveTest, AFolderThatCannotBeCreatedFailsEachRow) {
-    m_options.m_bSameFolder = 0;
-    m_options.m_bAutoCreate = 1;
-    m_options.m_strMp3Folder = m_folder.filePath("no/such/out");
-    OpenWaveWindow();
-    AddRow(MakeWave("a.wav"));
-    AddRow(MakeWave("b.wav"));
+    OpenWithMp3Folder(m_folder.filePath("no/such/out"), true, {"a.wav", "b.wav"});
     Click(IDC_START);
     EXPECT_EQ(Statuses(), (QStringList{"Failed", "Failed"}));
     EXPECT_EQ(MessagesShown(),

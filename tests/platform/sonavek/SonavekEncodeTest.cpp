@@ -2,8 +2,8 @@
 // the independent ffmpeg tool.
 #include "EncodeHelpers.h"
 #include "SoundFiles.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,10 +23,7 @@ protected:
 
     DecodedAudio Decode(const QByteArray& mp3) {
         const QString path = m_dir.filePath(QStringLiteral("out.mp3"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(mp3);
-        file.close();
+        EXPECT_TRUE(WriteBytes(path, mp3));
         bool ok = false;
         DecodedAudio audio = DecodeWithFfmpeg(path, &ok);
         EXPECT_TRUE(ok) << "ffmpeg could not decode our output";
