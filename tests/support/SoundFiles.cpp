@@ -1,6 +1,6 @@
 #include "SoundFiles.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -83,11 +83,7 @@ bool WriteToneWave(const QString& path, const ToneSpec& tone) {
     Append<uint16_t>(header, uint16_t(bytesPerSample * 8));
     header.append("data");
     Append<uint32_t>(header, uint32_t(data.size()));
-
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(header) == header.size() && file.write(data) == data.size();
+    return WriteBytes(path, header + data);
 }
 
 bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps) {
@@ -103,10 +99,7 @@ bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps) {
 DecodedAudio ReadPcmWave(const QString& path, bool* ok) {
     DecodedAudio audio;
     *ok = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return audio;
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = ReadAll(path);
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         return audio;
     qsizetype pos = 12;
