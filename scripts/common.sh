@@ -8,7 +8,7 @@ BRINDLE_PACKAGES=(
     # toolchain and tests
     cmake ninja-build g++ pkg-config clang-format libgtest-dev googletest time
     # GUI and audio output
-    qt6-base-dev qt6-multimedia-dev
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
     # encoder and decoder
     libmp3lame-dev libmpg123-dev
     # tests: audio server, reference tools, a display for screenshots
