@@ -68,8 +68,7 @@ TEST_F(BatchMp3Test, NoDiskSpaceFailsEveryRowFromTheCurrentOne) {
     const QString disk = m_folder.filePath("small");
     ASSERT_TRUE(QDir(m_folder.path()).mkdir("small"));
     SmallDisk small;
-    if (!small.Mount(disk, "size=600k"))
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    MOUNT_SMALL_DISK(small, disk, "size=600k")
     m_options.m_bSameFolder = 0;
     m_options.m_strWaveFolder = disk;
     OpenWindow();
@@ -95,8 +94,7 @@ TEST_F(BatchMp3Test, AFailureAfterRunMarksTheRowAndGoesOn) {
     const QString disk = m_folder.filePath("full");
     ASSERT_TRUE(QDir(m_folder.path()).mkdir("full"));
     SmallDisk small;
-    if (!small.Mount(disk, "size=8m,nr_inodes=4"))
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    MOUNT_SMALL_DISK(small, disk, "size=8m,nr_inodes=4")
     OpenWindow();
     ASSERT_TRUE(WriteToneMp3(disk + "/stuck.mp3", ToneSpec()));
     for (int i = 0; i < 8; ++i)

@@ -265,8 +265,7 @@ TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {
     const QString mountPoint = m_dir.filePath("small");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("small"));
     SmallDisk disk;
-    if (!disk.Mount(mountPoint, "size=600k"))
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    MOUNT_SMALL_DISK(disk, mountPoint, "size=600k")
 
     const QString destination = mountPoint + "/out.wav";
     ASSERT_TRUE(WriteBytes(destination, kKeepMe));

@@ -1,10 +1,13 @@
 // A small tmpfs mounted on a temporary folder, so that a full disk never means
-// the real one. Mounting needs root; tests skip where it fails.
+// the real one. Mounting needs root; without it, a test runs itself again in a
+// user and mount namespace of its own (`unshare -rm`), where it may mount, and
+// skips only where neither works. Use MOUNT_SMALL_DISK in the test body.
 #pragma once
 
 #include <QFile>
 #include <QString>
 
+#include <gtest/gtest.h>
 #include <linux/magic.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -41,3 +44,20 @@ private:
 
     QString m_folder;
 };
+
+enum class ChildVerdict { Passed, Failed, Unavailable };
+
+// Runs the current test again in a child under `unshare -rm`, with its output
+// shown; Unavailable inside such a child already, or where unshare cannot run.
+ChildVerdict RerunCurrentTestWithMountRights();
+
+// Mounts `disk` on `folder`, or hands the test to a child that can, taking its
+// verdict, or skips the test where no way to mount exists.
+#define MOUNT_SMALL_DISK(disk, folder, options)                                                    \
+    if (!(disk).Mount((folder), (options))) {                                                      \
+        const ChildVerdict verdict = RerunCurrentTestWithMountRights();                            \
+        if (verdict == ChildVerdict::Unavailable)                                                  \
+            GTEST_SKIP() << "cannot mount a small tmpfs here (needs root or unshare -rm)";         \
+        ASSERT_EQ(verdict, ChildVerdict::Passed) << "the test failed in its own mount namespace";  \
+        return;                                                                                    \
+    }
