@@ -6,6 +6,7 @@
 #include "DialogUnits.h"
 #include "MessageBox.h"
 #include "OptionFile.h"
+#include "ProcessEnd.h"
 #include "ProgramFolder.h"
 #include "Strings.h"
 #include "resource.h"
@@ -14,9 +15,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QWindow>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -61,11 +59,6 @@ constexpr ButtonPlace kButtonPlaces[] = {
 static_assert(std::size(kButtonPlaces) == 18);
 
 constexpr QSize kMainWindowSize(640, 527);
-
-[[noreturn]] void ExitProcess() {
-    std::fflush(nullptr);
-    std::exit(0);
-}
 
 } // namespace
 
@@ -190,7 +183,7 @@ bool CMainDialog::OnInitDialog() {
     setWindowIcon(m_hMainIcon);
     if (!LoadOptions()) {
         ShowMessage("Init failed!", "Error", MB_OK, this);
-        ExitProcess();
+        EndProcess(0);
     }
     setWindowTitle(kProductTitle);
     m_pSoundControl->hide();
@@ -326,7 +319,7 @@ void CMainDialog::OnWaveToMp3() {
 
 void CMainDialog::OnExit() {
     StopConversion();
-    ExitProcess();
+    EndProcess(0);
 }
 
 // Opens the help file beside the program; a missing file is not reported.

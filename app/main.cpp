@@ -1,7 +1,8 @@
 #include "MainApp.h"
+#include "ProcessEnd.h"
 
 int main(int argc, char** argv) {
     CMainApp app(argc, argv);
     app.InitInstance();
-    return 0;
+    EndProcess(0);
 }

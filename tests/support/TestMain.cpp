@@ -3,6 +3,7 @@
 // test starts with boxes answered OK and recorded and no files queued.
 #include "FilePicker.h"
 #include "MessageBox.h"
+#include "ProcessEnd.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -31,5 +32,5 @@ int main(int argc, char** argv) {
     testing::UnitTest::GetInstance()->listeners().Append(new SeamReset);
     // Death-test children get no test events; they too must never wait for a person.
     MessageBoxSeam::SetStandingAnswer(IDOK);
-    return RUN_ALL_TESTS();
+    EndProcess(RUN_ALL_TESTS());
 }

@@ -1,0 +1,9 @@
+#include "ProcessEnd.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void EndProcess(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
