@@ -76,31 +76,19 @@ TEST_F(BatchWaveTest, TwoFilesEndToEnd) {
 
 TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
     OpenWaveWindow();
-    struct Case {
-        const char* name;
-        int rate;
-        int channels;
-        SampleFormat format;
+    const std::pair<const char*, ToneSpec> cases[] = {
+        {"mono22050.wav", {.sampleRate = 22050, .channels = 1, .frequency = 660}},
+        {"stereo48000.wav", {.sampleRate = 48000, .frequency = 660}},
+        {"eight.wav", {.frequency = 660, .format = SampleFormat::U8}},
+        {"twentyfour.wav", {.frequency = 660, .format = SampleFormat::S24}},
+        {"float.wav", {.channels = 1, .frequency = 660, .format = SampleFormat::F32}},
     };
-    const Case cases[] = {
-        {"mono22050.wav", 22050, 1, SampleFormat::S16},
-        {"stereo48000.wav", 48000, 2, SampleFormat::S16},
-        {"eight.wav", 44100, 2, SampleFormat::U8},
-        {"twentyfour.wav", 44100, 2, SampleFormat::S24},
-        {"float.wav", 44100, 1, SampleFormat::F32},
-    };
-    for (const Case& c : cases) {
-        ToneSpec tone;
-        tone.sampleRate = c.rate;
-        tone.channels = c.channels;
-        tone.format = c.format;
-        tone.frequency = 660;
-        AddRow(MakeWave(c.name, tone));
-    }
+    for (const auto& [name, tone] : cases)
+        AddRow(MakeWave(name, tone));
     Click(IDC_START);
     ASSERT_TRUE(WaitForStatuses(QStringList(std::size(cases), "Success")));
-    for (const Case& c : cases)
-        ExpectTone(Music(QString(c.name).replace(".wav", ".mp3")), 1.0, 660);
+    for (const auto& [name, tone] : cases)
+        ExpectTone(Music(QString(name).replace(".wav", ".mp3")), tone.seconds, 660);
 }
 
 // A failed worker stops the batch where it is: its row untouched, the next

@@ -49,23 +49,16 @@ protected:
 };
 
 TEST_F(WaveEncoderTest, EveryInputTypeComesOutAtTheRightSpeedAndPitch) {
-    struct Case {
-        const char* name;
-        int rate;
-        int channels;
-        SampleFormat format;
+    const std::pair<const char*, ToneSpec> cases[] = {
+        {"22050 mono", {.sampleRate = 22050, .channels = 1}},
+        {"48000 stereo", {.sampleRate = 48000}},
+        {"8-bit", {.format = SampleFormat::U8}},
+        {"24-bit", {.sampleRate = 32000, .format = SampleFormat::S24}},
+        {"32-bit", {.channels = 1, .format = SampleFormat::S32}},
+        {"float", {.format = SampleFormat::F32}},
     };
-    const Case cases[] = {
-        {"22050 mono", 22050, 1, SampleFormat::S16}, {"48000 stereo", 48000, 2, SampleFormat::S16},
-        {"8-bit", 44100, 2, SampleFormat::U8},       {"24-bit", 32000, 2, SampleFormat::S24},
-        {"32-bit", 44100, 1, SampleFormat::S32},     {"float", 44100, 2, SampleFormat::F32},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ToneSpec tone;
-        tone.sampleRate = c.rate;
-        tone.channels = c.channels;
-        tone.format = c.format;
+    for (auto [name, tone] : cases) {
+        SCOPED_TRACE(name);
         tone.seconds = 2.0;
         tone.frequency = 660.0;
         const QString wave = MakeWave("in.wav", tone);
