@@ -41,7 +41,17 @@ long long FreeBytes(const QString& folder) {
     return (long long)info.f_bavail * (long long)info.f_frsize;
 }
 
+std::atomic<bool> g_holdDecoding{false};
+
 } // namespace
+
+void SoundControlSeam::SetHoldDecoding(bool hold) {
+    g_holdDecoding = hold;
+}
+
+bool SoundControlSeam::HoldDecoding() {
+    return g_holdDecoding;
+}
 
 SoundControl::SoundControl(QObject* parent) : QObject(parent) {
     m_poll.setInterval(kPollMs);
@@ -215,6 +225,8 @@ void SoundControl::DecodeToFile() {
         if (bytes > 0 && !output.Append(pcm, bytes))
             return fail(SOUND_WRITE_FAILED, output.LastError());
         m_workerFrame = m_decoder->CurrentFrame();
+        if (SoundControlSeam::HoldDecoding() && m_workerFrame > 0)
+            m_stopWorker.wait(false);
     }
     if (m_stopWorker)
         return;
@@ -267,6 +279,7 @@ void SoundControl::FeedQueue() {
 
 void SoundControl::StopWorker() {
     m_stopWorker = true;
+    m_stopWorker.notify_all();
     if (m_queue)
         m_queue->Cancel();
     if (m_worker.joinable())

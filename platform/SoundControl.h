@@ -34,6 +34,15 @@ enum SoundResult : int {
     SOUND_FORMAT_CHANGED = 724,
 };
 
+// Lets tests hold a decoding worker after its first frame until it is told to
+// stop, so that closing a control in the middle of decoding is a known point
+// rather than a race against a fast decoder.
+class SoundControlSeam {
+public:
+    static void SetHoldDecoding(bool hold);
+    static bool HoldDecoding();
+};
+
 class SoundControl : public QObject {
     Q_OBJECT
 public:
