@@ -1,11 +1,14 @@
 #include "OptionFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 #include <QtEndian>
 
 #include <algorithm>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -106,12 +109,55 @@ bool AppendString(QByteArray& data, const QString& text) {
     return true;
 }
 
-SaveOptionsResult CreateOptionFile(const QString& path, const ConvertOptions& options) {
+// Where a save goes: the file itself, or what its link points to, so a
+// linked option file stays linked.
+QString SaveTarget(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// Read-only for this user, or for everybody (which even root respects here).
+bool IsReadOnly(const QFileInfo& info, const QByteArray& name) {
+    constexpr QFile::Permissions kAnyWrite =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return ::access(name.constData(), W_OK) != 0 || !(info.permissions() & kAnyWrite);
+}
+
+// Something that is not a regular file (a device, say) cannot be replaced by
+// renaming; it is written as it stands.
+SaveOptionsResult WriteInPlace(const QString& path, const ConvertOptions& options) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return SaveOptionsResult::NotCreated;
     return WriteOptionFile(file, options) ? SaveOptionsResult::Saved
                                           : SaveOptionsResult::NotWritten;
+}
+
+// The new file is written in full under a temporary name beside the old one,
+// flushed to the disk and only then renamed over it, so a full disk or a quota
+// never leaves a short option file behind. A file made read-only stays as it is.
+SaveOptionsResult CreateOptionFile(const QString& path, const ConvertOptions& options) {
+    const QString target = SaveTarget(path);
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile())
+        return WriteInPlace(target, options);
+    const QByteArray targetName = QFile::encodeName(target);
+    if (info.exists() && IsReadOnly(info, targetName))
+        return SaveOptionsResult::NotCreated;
+    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.option.opt.XXXXXX"));
+    if (!temporary.open())
+        return SaveOptionsResult::NotCreated;
+    temporary.setPermissions(info.exists() ? info.permissions()
+                                           : QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ReadGroup | QFile::ReadOther);
+    if (!WriteOptionFile(temporary, options) || ::fsync(temporary.handle()) != 0 ||
+        ::rename(QFile::encodeName(temporary.fileName()).constData(), targetName.constData()) != 0)
+        return SaveOptionsResult::NotWritten;
+    temporary.setAutoRemove(false);
+    return SaveOptionsResult::Saved;
 }
 
 } // namespace

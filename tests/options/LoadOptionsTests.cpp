@@ -112,4 +112,20 @@ TEST_F(LoadOptionsTest, SaveTellsCreatingFromWritingFailures) {
     EXPECT_EQ(SaveOptions(Folder(), Defaults()), SaveOptionsResult::NotWritten);
 }
 
+TEST_F(LoadOptionsTest, SaveReplacesALinksTargetAndLeavesAReadOnlyFileAlone) {
+    const QString target = m_dir.filePath("settings.bin");
+    ASSERT_TRUE(WriteBytes(target, "old"));
+    ASSERT_TRUE(QFile::link(target, FilePath()));
+    ASSERT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::Saved);
+    EXPECT_TRUE(QFileInfo(FilePath()).isSymLink());
+    EXPECT_EQ(ReadAll(target), Encode(Unusual()));
+
+    ASSERT_TRUE(QFile::remove(FilePath()));
+    WriteFile("read-only");
+    ASSERT_TRUE(QFile::setPermissions(FilePath(), QFile::ReadOwner));
+    EXPECT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::NotCreated);
+    EXPECT_EQ(ReadFile(), "read-only");
+    EXPECT_EQ(FolderEntries(m_dir.path()), QStringList({"option.opt", "settings.bin"}));
+}
+
 } // namespace
