@@ -27,6 +27,7 @@ QHash<int, QString> BuildStringTable() {
         {IDC_EXIT, "Exit from Brindle"},
         {IDC_HELP, "Help of Brindle"},
         {IDC_WEBSITE, QString("Visit Our Website : ") + kWebAddress},
+        {IDS_DIRECTORY_NAME, "Directory Name"},
     };
 }
 

@@ -11,7 +11,8 @@ constexpr int IDD_PLAYER = 172;
 constexpr int IDD_RENAME = 188;
 
 // Strings
-constexpr int IDS_ABOUTBOX = 101; // "&About BRD..."
+constexpr int IDS_ABOUTBOX = 101;        // "&About BRD..."
+constexpr int IDS_DIRECTORY_NAME = 1067; // the folder picker's instruction
 
 // Icon, cursor
 constexpr int IDI_MAIN = 128;
@@ -89,6 +90,19 @@ constexpr int IDC_STATUS_LABEL = 1072;
 // Buttons shared by the small dialogs
 constexpr int IDC_OK_BUTTON = 1012;
 constexpr int IDC_CANCEL_BUTTON = 1013;
+
+// Options dialog (template 130)
+constexpr int IDC_SAME_FOLDER = 1035;
+constexpr int IDC_WAVE_FOLDER = 1036;
+constexpr int IDC_MP3_FOLDER = 1037;
+constexpr int IDC_AUTO_CREATE = 1047;
+constexpr int IDC_BROWSE_WAVE_FOLDER = 1067;
+constexpr int IDC_BROWSE_MP3_FOLDER = 1068;
+constexpr int IDC_MINIMIZE_CONVERTING = 1073;
+constexpr int IDC_BITRATE = 1076;
+constexpr int IDC_DUAL_STEREO = 1077;
+constexpr int IDC_STEREO = 1078;
+constexpr int IDC_MONO = 1079;
 
 // About box (template 100)
 constexpr int IDC_ABOUT_WEB = 1064;

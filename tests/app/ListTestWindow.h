@@ -5,12 +5,11 @@
 
 #include "FilePicker.h"
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QMenu>
-#include <QTimer>
 
 #include <functional>
 
@@ -76,36 +75,5 @@ protected:
                 return;
             }
         FAIL() << "no entry " << text.toStdString();
-    }
-
-    // Runs `action`, which opens a modal dialog, and `work` on that dialog once
-    // it is open. A dialog `work` leaves open is closed, failing the test.
-    void WithModal(const std::function<void()>& action, const std::function<void(QDialog*)>& work) {
-        bool worked = false;
-        QTimer poll;
-        QElapsedTimer waited;
-        waited.start();
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog && !worked) {
-                worked = true;
-                work(dialog);
-                if (dialog->isVisible()) {
-                    ADD_FAILURE() << "the dialog stayed open";
-                    dialog->reject();
-                }
-            } else if (!dialog && waited.elapsed() > 5000) {
-                poll.stop();
-                ADD_FAILURE() << "no modal dialog opened";
-                for (QWidget* window : QApplication::topLevelWidgets())
-                    if (auto* stuck = qobject_cast<QDialog*>(window); stuck && stuck->isVisible())
-                        stuck->reject();
-            }
-        });
-        poll.start();
-        action();
-        poll.stop();
-        EXPECT_TRUE(worked);
     }
 };

@@ -2,6 +2,7 @@
 // is asked for. Message boxes and file pickers never wait for a person: each
 // test starts with boxes answered OK and recorded and no files queued.
 #include "FilePicker.h"
+#include "FolderPicker.h"
 #include "MessageBox.h"
 #include "ProcessEnd.h"
 
@@ -13,11 +14,13 @@ namespace {
 class SeamReset : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override {
         FilePickerSeam::Reset();
+        FolderPickerSeam::Reset();
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
     }
     void OnTestEnd(const testing::TestInfo&) override {
         FilePickerSeam::Reset();
+        FolderPickerSeam::Reset();
         MessageBoxSeam::Reset();
     }
 };
