@@ -200,13 +200,7 @@ bool CMainDialog::LoadOptions() {
     ConvertOptions options;
     if (!::LoadOptions(m_strProgramFolder, options))
         return false;
-    m_strWaveFolder = options.m_strWaveFolder;
-    m_strMp3Folder = options.m_strMp3Folder;
-    m_bSameFolder = options.m_bSameFolder;
-    m_bAutoCreate = options.m_bAutoCreate;
-    m_nBitrate = options.m_nBitrate;
-    m_bMinimize = options.m_bMinimize;
-    m_nChannelMode = options.m_nChannelMode;
+    TakeOptions(options);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ColorLabel.h"
+#include "ConvertOptions.h"
 #include "HoverStatic.h"
 #include "Mp3Play.h"
 #include "SoundListCtrl.h"
@@ -115,6 +116,8 @@ private:
 
     // Options.
     void OnOptions();
+    ConvertOptions CurrentOptions() const;
+    void TakeOptions(const ConvertOptions& options);
 
     // Conversion.
     enum class StepEnd { Started, NextRow, Stopped };

@@ -1,11 +1,19 @@
-// Writes a picture of the main window, with a few rows in its list, to the
-// PNG file named on the command line. Runs without a display.
+// Writes a picture of one of Brindle's windows to the PNG file named on the
+// command line: the main window with a few rows in its list (the default),
+// the Options dialog, or the folder picker. Runs without a display.
+#include "FolderPicker.h"
 #include "MainDialog.h"
+#include "OptionsDialog.h"
+#include "Strings.h"
+#include "resource.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -21,24 +29,59 @@ void AddSampleRows(CSoundListCtrl* list) {
     list->SetSelectedRow(2);
 }
 
+// Each picture is drawn with its files in `scratch`, never beside the program.
+using Drawing = std::function<QPixmap(const QString& scratch)>;
+
+QPixmap ShowAndGrab(QWidget& window) {
+    window.show();
+    QApplication::processEvents();
+    return window.grab();
+}
+
+QPixmap DrawMainWindow(const QString& scratch) {
+    CMainDialog dialog(nullptr, scratch + "/");
+    dialog.Create();
+    AddSampleRows(dialog.FileList());
+    return ShowAndGrab(dialog);
+}
+
+QPixmap DrawOptions(const QString& scratch) {
+    COptionsDialog dialog(nullptr, scratch + "/");
+    dialog.m_options.SetDefaults("/home/ann");
+    dialog.m_options.m_bSameFolder = 0;
+    dialog.Create();
+    return ShowAndGrab(dialog);
+}
+
+QPixmap DrawFolderPicker(const QString& scratch) {
+    const QString music = scratch + "/Music";
+    for (const char* folder : {"Field recordings", "Interviews", "Podcasts", "Converted"})
+        QDir().mkpath(music + "/" + folder);
+    FolderPickerWindow picker(nullptr, LoadString(IDS_DIRECTORY_NAME), true);
+    picker.show();
+    picker.SetSelection(music + "/Interviews");
+    picker.SetStatusText(music + "/Interviews");
+    // The folder list fills in the background.
+    for (int round = 0; round < 50; ++round)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return picker.grab();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <picture.png>\n", argv[0]);
+    const std::map<QString, Drawing> drawings = {
+        {"main", DrawMainWindow}, {"options", DrawOptions}, {"folders", DrawFolderPicker}};
+    const QString which = argc == 3 ? QString::fromLocal8Bit(argv[2]) : "main";
+    if (argc < 2 || argc > 3 || !drawings.count(which)) {
+        std::fprintf(stderr, "usage: %s <picture.png> [main|options|folders]\n", argv[0]);
         return 2;
     }
-    // The option file goes to a scratch folder, not beside the program.
-    QTemporaryDir programFolder;
-    CMainDialog dialog(nullptr, programFolder.path() + "/");
-    dialog.Create();
-    AddSampleRows(dialog.FileList());
-    dialog.show();
-    app.processEvents();
-    if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    QTemporaryDir scratch;
+    if (!drawings.at(which)(scratch.path()).save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

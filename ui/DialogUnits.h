@@ -14,3 +14,10 @@ constexpr QRect DialogRect(int x, int y, int width, int height) {
     return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(width),
                  DialogUnitsToPixelsY(height));
 }
+
+class QFont;
+
+// `base` at the largest pixel size (at most 13) whose average letter is no
+// wider than the 6 pixels a dialog unit layout assumes, so texts fit the
+// controls laid out in dialog units whatever the desktop's font.
+QFont DialogFont(const QFont& base);
