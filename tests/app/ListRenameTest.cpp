@@ -46,15 +46,6 @@ protected:
         EXPECT_TRUE(QDir(m_folder.path()).entryList({"*.mp3"}).isEmpty());
     }
 
-    QStringList RecordedTexts() const {
-        QStringList texts;
-        for (const RecordedMessage& message : MessageBoxSeam::Recorded()) {
-            EXPECT_EQ(message.caption, "Error");
-            texts << message.text;
-        }
-        return texts;
-    }
-
     QString m_song;
 };
 
@@ -90,7 +81,7 @@ TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
 
 TEST_F(ListRenameTest, TheNameOfAnotherFileIsRefusedAndThatFileKept) {
     Rename(TypeAndPressOk("other.mp3"));
-    EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"}));
+    EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"}));
     ExpectUnchanged();
 }
 
@@ -100,7 +91,7 @@ TEST_F(ListRenameTest, NamesThatWouldLeaveTheFolderAreRefused) {
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
         Rename(TypeAndPressOk(name));
-        EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"})) << name.toStdString();
+        EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"})) << name.toStdString();
         ExpectUnchanged();
     }
 }
@@ -127,7 +118,7 @@ TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
         edit->setText("renamed.mp3");
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    EXPECT_EQ(RecordedTexts(), QStringList({"Please input the file name!"}));
+    EXPECT_EQ(ErrorTextsShown(), QStringList({"Please input the file name!"}));
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "renamed.mp3");
     EXPECT_EQ(ReadAll(Music("renamed.mp3")), "song bytes");
 }
@@ -135,7 +126,7 @@ TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
 TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {
     ASSERT_TRUE(QFile::remove(m_song));
     Rename(TypeAndPressOk("new.mp3"));
-    EXPECT_EQ(RecordedTexts(), QStringList({"Can not rename!"}));
+    EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"}));
     EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
     EXPECT_FALSE(QFile::exists(Music() + "/new.mp3"));
 }

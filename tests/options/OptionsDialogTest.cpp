@@ -5,6 +5,7 @@
 #include "FlatButton.h"
 #include "FolderPicker.h"
 #include "MessageBox.h"
+#include "ModalDialogs.h"
 #include "SmallDisk.h"
 #include "TestFiles.h"
 #include "resource.h"
@@ -51,15 +52,6 @@ protected:
     QString Folder() const { return m_dir.path() + "/"; }
     QString OptionFile() const { return OptionFilePath(Folder()); }
     bool Ended() const { return !m_dialog->isVisible(); }
-
-    QStringList MessagesShown() const {
-        QStringList texts;
-        for (const RecordedMessage& message : MessageBoxSeam::Recorded()) {
-            EXPECT_EQ(message.caption, "Error");
-            texts << message.text;
-        }
-        return texts;
-    }
 
     QTemporaryDir m_dir;
     ConvertOptions m_options;
@@ -126,7 +118,7 @@ TEST_F(OptionsDialogTest, OkSavesWhatTheControlsHold) {
     const ConvertOptions expected{"/music/", "/", 0, 0, 40, 1, 2};
     EXPECT_EQ(m_dialog->m_options, expected);
     EXPECT_EQ(ReadAll(OptionFile()), Encode(expected));
-    EXPECT_TRUE(MessagesShown().isEmpty());
+    EXPECT_TRUE(ErrorTextsShown().isEmpty());
 }
 
 TEST_F(OptionsDialogTest, ValuesOutsideTheChoicesShowAsDefaultsOrNothing) {
@@ -152,7 +144,7 @@ TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
     Type(IDC_WAVE_FOLDER, " ");
     Click(IDC_OK_BUTTON);
     EXPECT_FALSE(Ended());
-    EXPECT_EQ(MessagesShown(),
+    EXPECT_EQ(ErrorTextsShown(),
               QStringList({"Please input destination directory name(Mp3 To Wave)!",
                            "Please input destination directory name(Wave To Mp3)!"}));
     EXPECT_EQ(ReadAll(OptionFile()), "old");
@@ -163,7 +155,7 @@ TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(m_dialog->m_options.m_strWaveFolder, "");
     EXPECT_EQ(m_dialog->m_options.m_strMp3Folder, "");
-    EXPECT_EQ(MessagesShown().size(), 2);
+    EXPECT_EQ(ErrorTextsShown().size(), 2);
 }
 
 TEST_F(OptionsDialogTest, EnterEscAndCancelEndWithoutSaving) {
@@ -227,7 +219,7 @@ TEST_F(OptionsDialogTest, AFailedSaveKeepsTheOldFileAndTheDialogOpen) {
     Click(IDC_MONO);
     Click(IDC_OK_BUTTON);
     EXPECT_FALSE(Ended());
-    EXPECT_EQ(MessagesShown(), QStringList{"Save option file error!"});
+    EXPECT_EQ(ErrorTextsShown(), QStringList{"Save option file error!"});
     EXPECT_EQ(ReadAll(OptionFilePath(programFolder)), old);
     EXPECT_EQ(FolderEntries(disk), QStringList({"filler", "option.opt"}));
 
@@ -235,7 +227,7 @@ TEST_F(OptionsDialogTest, AFailedSaveKeepsTheOldFileAndTheDialogOpen) {
     Open(m_dir.filePath("gone") + "/");
     Click(IDC_OK_BUTTON);
     EXPECT_FALSE(Ended());
-    EXPECT_EQ(MessagesShown().last(), "Save to option file error!");
+    EXPECT_EQ(ErrorTextsShown().last(), "Save to option file error!");
     EXPECT_EQ(m_dialog->m_options, m_options);
 }
 

@@ -1,5 +1,7 @@
 #include "ModalDialogs.h"
 
+#include "MessageBox.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -33,4 +35,13 @@ void WithModal(const std::function<void()>& action, const std::function<void(QDi
     action();
     poll.stop();
     EXPECT_TRUE(worked);
+}
+
+QStringList ErrorTextsShown() {
+    QStringList texts;
+    for (const RecordedMessage& message : MessageBoxSeam::Recorded()) {
+        EXPECT_EQ(message.caption, "Error") << message.text.toStdString();
+        texts << message.text;
+    }
+    return texts;
 }
