@@ -49,7 +49,8 @@ struct NotifyInfo {
 class CMainDialog : public CToolTipDialog {
     Q_OBJECT
 public:
-    // `programFolder` holds option.opt and the help file (the executable's folder).
+    // `programFolder` holds option.opt; by default the settings folder of
+    // ProgramFolder.h (beside the executable in the build tree).
     explicit CMainDialog(QWidget* parent = nullptr, const QString& programFolder = QString());
     ~CMainDialog() override;
 
@@ -93,6 +94,7 @@ private:
     // File list commands.
     void InitFileList();
     void OnAddFiles();
+    void OnDropFiles(const QStringList& paths);
     void OnClearMenu();
     void OnClearAll();
     void OnClearChecked();

@@ -3,6 +3,7 @@
 // keys and menus.
 #include "MainDialog.h"
 
+#include "BatchText.h"
 #include "FileOps.h"
 #include "FilePicker.h"
 #include "MessageBox.h"
@@ -10,6 +11,8 @@
 #include "resource.h"
 
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 
 #include <functional>
@@ -95,6 +98,29 @@ bool IsNameInFolder(const QString& name) {
            !name.contains(QChar(0));
 }
 
+// The files of `kind` among `paths`, each folder replaced by the matching
+// files it and its subfolders hold (by name, a folder's own files first).
+// Linked subfolders are passed over, so a link to a parent cannot loop.
+QStringList FilesOfKind(const QStringList& paths, const QString& kind) {
+    QStringList files;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            const QDir folder(path);
+            QStringList inside;
+            for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name))
+                inside << entry.absoluteFilePath();
+            for (const QFileInfo& entry : folder.entryInfoList(
+                     QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
+                inside << entry.absoluteFilePath();
+            files << FilesOfKind(inside, kind);
+        } else if (info.isFile() && HasExtension(path, kind)) {
+            files << info.absoluteFilePath();
+        }
+    }
+    return files;
+}
+
 } // namespace
 
 void CMainDialog::InitFileList() {
@@ -110,6 +136,7 @@ void CMainDialog::InitFileList() {
     connect(m_pList, &CFullRowListCtrl::KeyDown, this, [this](int key) {
         OnNotify({LVN_KEYDOWN, key});
     });
+    connect(m_pList, &CSoundListCtrl::FilesDropped, this, &CMainDialog::OnDropFiles);
 }
 
 void CMainDialog::OnAddFiles() {
@@ -118,6 +145,15 @@ void CMainDialog::OnAddFiles() {
     if (!paths)
         return;
     m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(*paths));
+}
+
+// Dropped files join the list as a choice in the Open File dialog would:
+// only the direction's kind, in the same order; folders give their files.
+void CMainDialog::OnDropFiles(const QStringList& paths) {
+    const QString kind = m_nDirection == WAVE_TO_MP3 ? ".wav" : ".mp3";
+    const QStringList files = FilesOfKind(paths, kind);
+    if (!files.isEmpty())
+        m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(files));
 }
 
 void CMainDialog::OnClearMenu() {

@@ -1,9 +1,17 @@
 #include "SoundListCtrl.h"
 
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
 CSoundFileItem::CSoundFileItem(const QString& name, const QString& folder)
     : m_strName(name), m_strFolder(folder) {}
 
-CSoundListCtrl::CSoundListCtrl(QWidget* parent) : CFullRowListCtrl(parent, true) {}
+CSoundListCtrl::CSoundListCtrl(QWidget* parent) : CFullRowListCtrl(parent, true) {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+}
 
 int CSoundListCtrl::InsertFile(int index, const QString& name, const QString& folder) {
     return InsertItem(index, std::make_unique<CSoundFileItem>(name, folder));
@@ -30,7 +38,42 @@ QString RecordField(const CItemDataBase* record, int column) {
     return QString();
 }
 
+// The local files a drag carries; nothing for any other kind of drag.
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
 } // namespace
+
+void CSoundListCtrl::dragEnterEvent(QDragEnterEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void CSoundListCtrl::dragMoveEvent(QDragMoveEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void CSoundListCtrl::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit FilesDropped(paths);
+}
 
 // Sorting compares the records of the marked column, ignoring letter case.
 int CSoundListCtrl::CompareRows(const CItemDataBase* record1, const CItemDataBase* record2) const {

@@ -32,6 +32,15 @@ public:
 
     int CompareRows(const CItemDataBase* record1, const CItemDataBase* record2) const override;
     QString RecordText(const CItemDataBase* record, int column) const override;
+
+signals:
+    // Files and folders dropped on the list from a file manager, in the drop's order.
+    void FilesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 // Folder + "/" + name; a folder that already ends in "/" (the root) gives one separator.
