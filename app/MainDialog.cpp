@@ -114,7 +114,7 @@ struct CommandTable {
 
 CMainDialog::CMainDialog(QWidget* parent, const QString& programFolder)
     : CToolTipDialog(parent),
-      m_strProgramFolder(programFolder.isNull() ? ::ProgramFolder() : programFolder),
+      m_strProgramFolder(programFolder.isNull() ? SettingsFolder() : programFolder),
       m_hMainIcon(LoadMainIcon()) {
     setObjectName(QString::number(IDD_MAIN));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
@@ -319,5 +319,5 @@ void CMainDialog::OnExit() {
 // Opens the help file beside the program; a missing file is not reported.
 void CMainDialog::OnHelp() {
     Button(IDC_HELP)->ShowNormalBitmap();
-    OpenDocument(m_strProgramFolder + "brindle_help.chm");
+    OpenDocument(HelpFolder() + "brindle_help.html");
 }

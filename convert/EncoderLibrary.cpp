@@ -1,6 +1,6 @@
 #include "EncoderLibrary.h"
 
-#include "SonavekDirectories.h"
+#include "ProgramFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,19 +14,10 @@ template <typename Function> bool LookUp(void* module, const char* name, Functio
     return *function != nullptr;
 }
 
-QString RunningProgramDirectory() {
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
-        .absolutePath();
-}
-
 } // namespace
 
 QString SystemLibraryDirectory() {
-    const QString installedPrograms =
-        QFileInfo(QStringLiteral(SONAVEK_INSTALL_PROGRAM_DIRECTORY)).canonicalFilePath();
-    if (!installedPrograms.isEmpty() && RunningProgramDirectory() == installedPrograms)
-        return QStringLiteral(SONAVEK_INSTALL_DIRECTORY);
-    return QStringLiteral(SONAVEK_BUILD_DIRECTORY);
+    return EncoderLibraryFolder();
 }
 
 QString EncoderLibraryFileName() {

@@ -6,9 +6,9 @@
 
 #include <QString>
 
-// The directory fixed at build time that holds the encoder library: the
-// install's library folder for the installed program, otherwise the build
-// tree's library folder. Never the program's folder or the current one.
+// The directory that holds the encoder library: the build tree's library
+// folder, or <prefix>/lib/brindle for an installed program. Never the
+// program's folder or the current one.
 QString SystemLibraryDirectory();
 
 // "libsonavek.so"

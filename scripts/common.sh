@@ -15,6 +15,8 @@ BRINDLE_PACKAGES=(
     pulseaudio pulseaudio-utils lame mpg123 sox ffmpeg xvfb xauth imagemagick
     # fonts for the skin and dialogs
     fonts-dejavu-core
+    # the Debian package and the checks of the desktop entry and metadata
+    dpkg-dev desktop-file-utils appstream
 )
 
 as_root() {

@@ -67,7 +67,7 @@ std::map<int, std::function<QImage()>> PictureTable() {
     };
 }
 
-constexpr int kIconSizes[] = {16, 32, 48};
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 bool Save(const QImage& image, const QString& path) {
     if (image.save(path, "PNG"))

@@ -1,0 +1,195 @@
+// Brindle installed as a user gets it: into a prefix with cmake --install and
+// as a Debian package; started from there by an ordinary user, it keeps its
+// settings in the user's configuration folder and loads its encoder library
+// from the prefix. From the build tree it keeps everything beside itself.
+#include "OptionFile.h"
+#include "ProgramFolder.h"
+#include "SoundFiles.h"
+#include "TestFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+const QString kAppId = "org.example.brindle";
+
+// The real install, once for all tests, into a prefix every user may read.
+class InstallTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_prefix = new QTemporaryDir;
+        ASSERT_TRUE(s_prefix->isValid());
+        ASSERT_TRUE(RunTool("cmake", {"--install", BRINDLE_BUILD_DIR, "--prefix", Prefix()}));
+        ASSERT_TRUE(QFile::copy(BRINDLE_INSTALL_PROBE, Prefix() + "/bin/brindle_install_probe"));
+        OpenToEveryone(Prefix());
+    }
+    static void TearDownTestSuite() {
+        delete s_prefix;
+        s_prefix = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(m_home.isValid());
+        OpenToEveryone(m_home.path());
+    }
+
+    static QString Prefix() { return s_prefix->path(); }
+    QString Home(const QString& name = QString()) const {
+        return name.isEmpty() ? m_home.path() : m_home.filePath(name);
+    }
+
+    static void OpenToEveryone(const QString& folder) {
+        QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther |
+                                          QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    }
+
+    // Runs `program` as an ordinary user whose home is Home(): root hands the
+    // home over to nobody and runs the program as nobody.
+    QProcess* StartAsUser(const QString& program, const QStringList& arguments,
+                          const QProcessEnvironment& extra = {}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", Home());
+        environment.remove("XDG_CONFIG_HOME");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const QString& key : extra.keys())
+            environment.insert(key, extra.value(key));
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        if (::geteuid() == 0) {
+            ChangeOwner(Home(), kNobody);
+            m_process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534",
+                                                   "--clear-groups", program} +
+                                           arguments);
+        } else {
+            m_process.start(program, arguments);
+        }
+        return &m_process;
+    }
+
+    static void ChangeOwner(const QString& path, uid_t owner) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), owner, owner), 0);
+        for (const QFileInfo& entry :
+             QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            if (entry.isDir())
+                ChangeOwner(entry.filePath(), owner);
+            else
+                ASSERT_EQ(::chown(QFile::encodeName(entry.filePath()).constData(), owner, owner),
+                          0);
+        }
+    }
+
+    QByteArray DefaultOptionBytes() const {
+        ConvertOptions defaults;
+        defaults.SetDefaults(Home());
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(WriteOptionFile(buffer, defaults));
+        return buffer.data();
+    }
+
+    static QTemporaryDir* s_prefix;
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
+
+QTemporaryDir* InstallTest::s_prefix = nullptr;
+
+TEST_F(InstallTest, AnOrdinaryUserConvertsWithSettingsInTheirConfigurationFolder) {
+    ASSERT_TRUE(QDir(Home()).mkdir("music"));
+    ToneSpec tone;
+    tone.seconds = 1.0;
+    ASSERT_TRUE(WriteToneWave(Home("music/tone.wav"), tone));
+    QProcess* probe =
+        StartAsUser(Prefix() + "/bin/brindle_install_probe", {Home("music/tone.wav")});
+    ASSERT_TRUE(probe->waitForFinished(90000));
+    const QString output = QString::fromUtf8(probe->readAll());
+    EXPECT_EQ(probe->exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("settings=" + Home(".config/brindle/") + "\n"))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("library=" + Prefix() + "/lib/brindle/\n")) << output.toStdString();
+    EXPECT_TRUE(output.contains("status=Success\n")) << output.toStdString();
+    EXPECT_EQ(ReadAll(Home(".config/brindle/option.opt")), DefaultOptionBytes());
+    EXPECT_GT(QFileInfo(Home("music/tone.mp3")).size(), 1000);
+    EXPECT_EQ(FolderEntries(Prefix() + "/bin"), QStringList({"brindle", "brindle_install_probe"}));
+}
+
+TEST_F(InstallTest, TheInstalledProgramStartsAndKeepsItsSettingsWhereXdgSays) {
+    QProcessEnvironment environment;
+    environment.insert("XDG_CONFIG_HOME", Home("config"));
+    QProcess* brindle = StartAsUser(Prefix() + "/bin/brindle", {}, environment);
+    const QString settings = Home("config/brindle/option.opt");
+    const bool created = QTest::qWaitFor(
+        [&] { return QFileInfo(settings).size() >= DefaultOptionBytes().size(); }, 30000);
+    const bool stillRunning = brindle->state() == QProcess::Running;
+    brindle->kill();
+    brindle->waitForFinished(10000);
+    ASSERT_TRUE(created) << QString::fromUtf8(brindle->readAll()).toStdString();
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(ReadAll(settings), DefaultOptionBytes());
+    EXPECT_EQ(FolderEntries(Prefix() + "/bin"), QStringList({"brindle", "brindle_install_probe"}));
+}
+
+TEST_F(InstallTest, DesktopEntryMetadataIconsAndHelpAreInstalled) {
+    QByteArray output;
+    EXPECT_TRUE(RunTool("desktop-file-validate",
+                        {Prefix() + "/share/applications/" + kAppId + ".desktop"}, &output))
+        << output.toStdString();
+    EXPECT_TRUE(
+        RunTool("appstreamcli",
+                {"validate", "--no-net", Prefix() + "/share/metainfo/" + kAppId + ".metainfo.xml"},
+                &output))
+        << output.toStdString();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const QImage icon(QString("%1/share/icons/hicolor/%2x%2/apps/%3.png")
+                              .arg(Prefix())
+                              .arg(size)
+                              .arg(kAppId));
+        EXPECT_EQ(icon.size(), QSize(size, size)) << size;
+    }
+    EXPECT_TRUE(QFile::exists(Prefix() + "/share/doc/brindle/brindle_help.html"));
+    EXPECT_TRUE(QFile::exists(Prefix() + "/share/doc/brindle/main-window.png"));
+}
+
+TEST_F(InstallTest, ThePackageNamesItsLibrariesAndHoldsTheInstalledFiles) {
+    QTemporaryDir packages;
+    ASSERT_TRUE(RunTool("cpack",
+                        {"-G", "DEB", "--config", QString(BRINDLE_BUILD_DIR) + "/CPackConfig.cmake",
+                         "-B", packages.path()}));
+    const QString deb = packages.filePath("brindle_2.17_amd64.deb");
+    QByteArray depends;
+    ASSERT_TRUE(RunTool("dpkg-deb", {"-f", deb, "Depends"}, &depends));
+    for (const char* library :
+         {"libqt6widgets6", "libqt6multimedia6", "libmp3lame0", "libmpg123-0", "qt6-qpa-plugins"})
+        EXPECT_TRUE(depends.contains(library)) << library << " in " << depends.toStdString();
+    QByteArray contents;
+    ASSERT_TRUE(RunTool("dpkg-deb", {"-c", deb}, &contents));
+    for (const QString file : {"./usr/bin/brindle", "./usr/lib/brindle/libsonavek.so",
+                               "./usr/share/applications/org.example.brindle.desktop",
+                               "./usr/share/metainfo/org.example.brindle.metainfo.xml",
+                               "./usr/share/icons/hicolor/256x256/apps/org.example.brindle.png",
+                               "./usr/share/doc/brindle/brindle_help.html"})
+        EXPECT_TRUE(contents.contains(file.toUtf8())) << file.toStdString();
+}
+
+TEST(BuildTreeLayout, EverythingStaysBesideTheProgram) {
+    ASSERT_TRUE(RunsFromBuildTree());
+    EXPECT_EQ(SettingsFolder(), ProgramFolder());
+    EXPECT_EQ(HelpFolder(), ProgramFolder());
+    EXPECT_EQ(EncoderLibraryFolder(), QString(BRINDLE_BUILD_DIR) + "/lib");
+    EXPECT_TRUE(QFile::exists(HelpFolder() + "brindle_help.html"));
+
+    EXPECT_EQ(UserSettingsFolder("/x/config", "/home/ann"), "/x/config/brindle/");
+    EXPECT_EQ(UserSettingsFolder("", "/home/ann"), "/home/ann/.config/brindle/");
+    EXPECT_EQ(UserSettingsFolder("relative/config", "/home/ann"), "/home/ann/.config/brindle/");
+}
+
+} // namespace
