@@ -112,6 +112,7 @@ private:
     void OnPlayFile();
     void OnStopPlaying();
     void OnListDoubleClick(const NotifyInfo& notify);
+    void PlayListFile(bool toggleMarkedWave);
 
     // Options.
     void OnOptions();

@@ -1,9 +1,6 @@
-// Commands of the main window whose features are still to come: playing list
-// files, the Options dialog, and the web site. Each does nothing yet.
+// Commands of the main window whose features are still to come: the Options
+// dialog and the web site. Each does nothing yet.
 #include "MainDialog.h"
 
-void CMainDialog::OnPlayFile() {}
-void CMainDialog::OnStopPlaying() {}
-void CMainDialog::OnListDoubleClick(const NotifyInfo&) {}
 void CMainDialog::OnOptions() {}
 void CMainDialog::OnVisitWebsite() {}

@@ -1,9 +1,13 @@
 // Writes a picture of the main window, with a few rows in its list, to the
-// PNG file named on the command line. Runs without a display.
+// PNG file named on the command line; with --player and an MP3 file, a picture
+// of the player playing that file. Runs without a display.
 #include "MainDialog.h"
+#include "PlayerDialog.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -21,14 +25,37 @@ void AddSampleRows(CSoundListCtrl* list) {
     list->SetSelectedRow(2);
 }
 
+// The player a little over a second into `mp3`, so its time runs.
+bool SavePlayer(const QString& mp3, const QString& picture) {
+    const QFileInfo file(mp3);
+    CPlayerDialog player;
+    player.m_strFileName = file.fileName();
+    player.m_strFileFolder = file.absolutePath();
+    player.m_strFullPath = file.absoluteFilePath();
+    bool saved = false;
+    QTimer::singleShot(1300, &player, [&] {
+        saved = player.grab().save(picture);
+        player.reject();
+    });
+    player.DoModal();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 4 && QString(argv[1]) == "--player") {
+        if (SavePlayer(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])))
+            return 0;
+        std::fprintf(stderr, "cannot show %s or write %s\n", argv[2], argv[3]);
+        return 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <picture.png>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <picture.png> | --player <song.mp3> <picture.png>\n",
+                     argv[0]);
         return 2;
     }
     // The option file goes to a scratch folder, not beside the program.
