@@ -115,6 +115,7 @@ private:
     void OnPlayFile();
     void OnStopPlaying();
     void OnListDoubleClick(const NotifyInfo& notify);
+    void PlayListFile(bool toggleMarkedWave);
 
     // Options.
     void OnOptions();

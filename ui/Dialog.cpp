@@ -15,8 +15,17 @@ bool CDialog::Create() {
 }
 
 int CDialog::DoModal() {
+    m_bEnded = false;
     Create();
-    return exec() == Accepted ? IDOK : IDCANCEL;
+    if (!m_bEnded)
+        exec();
+    m_bEnded = false;
+    return result() == Accepted ? IDOK : IDCANCEL;
+}
+
+void CDialog::done(int result) {
+    m_bEnded = true;
+    QDialog::done(result);
 }
 
 void CDialog::keyPressEvent(QKeyEvent* event) {

@@ -11,13 +11,15 @@ class CDialog : public QDialog {
 public:
     explicit CDialog(QWidget* parent = nullptr);
 
-    // Initialises the dialog (once) and runs it modally; IDOK or IDCANCEL.
+    // Initialises the dialog (once) and runs it modally; IDOK or IDCANCEL. A dialog
+    // that OnInitDialog already ended is never shown.
     int DoModal();
     // Initialises the dialog (once) without running it, so it can be shown.
     bool Create();
 
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
+    void done(int result) override;
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -29,4 +31,5 @@ protected:
 private:
     bool m_bInitialized = false;
     bool m_bInitResult = false;
+    bool m_bEnded = false; // done() ran since DoModal began
 };
