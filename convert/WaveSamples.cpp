@@ -8,10 +8,13 @@
 
 namespace {
 
+// Full scale is -1 to 1. Anything beyond, infinities included, is clamped
+// before rounding, whose result would otherwise be undefined; NaN is silence.
 int32_t FloatTo16(float value) {
-    if (!(value == value)) // NaN
+    if (std::isnan(value))
         return 0;
-    return int32_t(std::clamp(std::lround(double(value) * 32768.0), -32768L, 32767L));
+    const double scaled = std::clamp(double(value) * 32768.0, -32768.0, 32767.0);
+    return int32_t(std::lround(scaled));
 }
 
 // One sample scaled to 16 bits; wider integers keep their top 16 bits.
