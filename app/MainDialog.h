@@ -146,6 +146,7 @@ private:
     void HideBars();
     void StartEncodeWorker();
     void FinishWaveFile();
+    void FailWaveFile(const QString& message, bool fileAtFault);
 
     QString m_strProgramFolder;
 

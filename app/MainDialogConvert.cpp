@@ -139,6 +139,7 @@ void CMainDialog::StartEncodeWorker() {
         },
         [this](int position) { m_pFileProgress->setValue(position); },
         [this] { FinishWaveFile(); },
+        [this](const QString& message, bool fileAtFault) { FailWaveFile(message, fileAtFault); },
     };
     m_workerThreads.Start([job, window, this] { EncodeWaveThread(job, m_workerThreads, window); });
 }
@@ -148,6 +149,22 @@ void CMainDialog::FinishWaveFile() {
     m_pBatchProgress->setValue(m_nFilesStarted);
     SetStatus(m_nCurRow, "Success");
     AdvanceBatch(WM_WAVETOMP3_STEP);
+}
+
+// A failed file, reported by its worker on the UI thread while it waits. The
+// file's own fault (malformed, unreadable) passes on to the next checked row;
+// a failure of the destination or the encoder stops the batch, and the window
+// shows that it stopped.
+void CMainDialog::FailWaveFile(const QString& message, bool fileAtFault) {
+    if (!message.isEmpty())
+        ShowMessage(message, "Error", MB_OK, nullptr);
+    SetStatus(m_nCurRow, "Failed");
+    if (fileAtFault) {
+        m_pBatchProgress->setValue(m_nFilesStarted);
+        AdvanceBatch(WM_WAVETOMP3_STEP);
+    } else {
+        EndBatch();
+    }
 }
 
 CMainDialog::StepEnd CMainDialog::Mp3Step() {

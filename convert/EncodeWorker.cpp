@@ -1,7 +1,5 @@
 #include "EncodeWorker.h"
 
-#include "MessageBox.h"
-
 #include <climits>
 
 BarScale::BarScale(long long fileBytes) {
@@ -9,20 +7,16 @@ BarScale::BarScale(long long fileBytes) {
         ++m_shift;
 }
 
-namespace {
-
-int Fail(CWorkerThreads& threads, const QString& message) {
-    threads.CallUi([&] { ShowMessage(message, "Error", MB_OK, nullptr); });
-    return -1;
-}
-
-} // namespace
-
 int EncodeWaveThread(const EncodeJob& job, CWorkerThreads& threads, const EncodeWindowCalls& window,
                      const QString& libraryDirectory) {
+    // Failures reach the user through the window, on the UI thread.
+    auto fail = [&](const QString& message, bool fileAtFault) {
+        threads.CallUi([&] { window.fileFailed(message, fileAtFault); });
+        return -1;
+    };
     CEncoderLibrary library;
     if (!library.Load(libraryDirectory))
-        return Fail(threads, "Convert initialization failed!");
+        return fail("Convert initialization failed!", false);
     BarScale scale(0);
     EncodeEvents events;
     events.started = [&](long long fileBytes) {
@@ -39,8 +33,9 @@ int EncodeWaveThread(const EncodeJob& job, CWorkerThreads& threads, const Encode
         threads.CallUi(window.fileDone);
         return 0;
     case EncodeOutcome::Failed:
-        return Fail(threads, result.message);
+        return fail(result.message, result.fileAtFault);
     case EncodeOutcome::FailedSilently:
+        return fail(QString(), false);
     case EncodeOutcome::Stopped:
         break;
     }

@@ -14,6 +14,9 @@ struct EncodeWindowCalls {
     std::function<void(int maximum)> setFileRange; // current-file bar: position 0, range
     std::function<void(int position)> setFilePosition;
     std::function<void()> fileDone; // batch bar, "Success", the next step or the end
+    // The file failed: the window shows `message` (none when empty) and goes on
+    // with the next file when the file itself was at fault, or stops the batch.
+    std::function<void(const QString& message, bool fileAtFault)> fileFailed;
 };
 
 // Current-file bar units for a file of `fileBytes`: bytes, or larger units

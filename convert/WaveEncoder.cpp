@@ -20,6 +20,10 @@ EncodeResult Failure(const char* message) {
     return {EncodeOutcome::Failed, message};
 }
 
+EncodeResult FileFailure(const char* message) {
+    return {EncodeOutcome::Failed, message, true};
+}
+
 // Reads up to `bytes`, fewer only at the end of the file; -1 on an error.
 long long ReadFully(int fd, unsigned char* data, long long bytes) {
     long long done = 0;
@@ -115,7 +119,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     const std::optional<WaveFormat> format =
         source.fd() >= 0 ? ReadWaveFormat(source.fd()) : std::nullopt;
     if (!format || format->channels > 2)
-        return Failure("Failed to open wave file!");
+        return FileFailure("Failed to open wave file!");
     QSaveFile target(job.target);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Failure("Error creating mp3 file!");
@@ -140,21 +144,21 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
                                     : format->dataOffset + format->dataBytes;
     events.started(fileBytes);
     if (::lseek(source.fd(), format->dataOffset, SEEK_SET) < 0)
-        return Failure("Read error!");
+        return FileFailure("Read error!");
     for (long long done = 0; done < format->dataBytes;) {
         if (events.stopRequested())
             return {EncodeOutcome::Stopped, {}};
         const long long wanted = std::min(chunkBytes, format->dataBytes - done);
         const long long read = ReadFully(source.fd(), input.get(), wanted);
         if (read < 0)
-            return Failure("Read error!");
+            return FileFailure("Read error!");
         const size_t frames = size_t(read / format->blockAlign);
         const size_t count =
             ToEncoderSamples(input.get(), frames, *format, outChannels, samples.get());
         uint32_t written = 0;
         if (library.m_pBeEncodeChunk(stream.handle(), uint32_t(count), samples.get(), output.get(),
                                      &written) != BE_ERR_SUCCESSFUL)
-            return Failure("Convert to mp3 failed!");
+            return FileFailure("Convert to mp3 failed!");
         if (!WriteAll(target, output.get(), written))
             return Failure("Write error!");
         // The file ended before its data chunk did: what it held is encoded.

@@ -29,6 +29,10 @@ enum class EncodeOutcome {
 struct EncodeResult {
     EncodeOutcome outcome = EncodeOutcome::Done;
     QString message;
+    // The source file itself failed (unreadable, malformed, not encodable), so
+    // the next file may still convert; otherwise the destination or the
+    // encoder failed, which stops the batch.
+    bool fileAtFault = false;
 };
 
 // What the encoding tells its caller while it runs, on the encoding thread.

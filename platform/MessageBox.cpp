@@ -74,14 +74,12 @@ int ShowOnUiThread(const QString& text, const QString& caption, unsigned flags, 
 
 } // namespace
 
+// A box belongs to the UI thread. A worker that waited here for it could be
+// stopped by a UI thread that never serves the wait, so a call from any
+// other thread is a mistake that ends the program at once, in every build.
 int ShowMessage(const QString& text, const QString& caption, unsigned flags, QWidget* owner) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return ShowOnUiThread(text, caption, flags, owner);
-
-    int answer = IDCANCEL;
-    QMetaObject::invokeMethod(
-        app, [&] { answer = ShowOnUiThread(text, caption, flags, owner); },
-        Qt::BlockingQueuedConnection);
-    return answer;
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread())
+        qFatal("ShowMessage called off the UI thread: %s", qPrintable(text));
+    return ShowOnUiThread(text, caption, flags, owner);
 }

@@ -21,8 +21,8 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
 // Shows `text` with `caption` (the application's name when empty) and the
-// given buttons, modal to `owner` (none for a worker's messages). Callable from
-// any thread: a worker waits while the UI thread shows the box.
+// given buttons, modal to `owner` (none for a worker's messages). UI thread
+// only: a worker reports its failures through the window, which shows them.
 int ShowMessage(const QString& text, const QString& caption = QString(), unsigned flags = MB_OK,
                 QWidget* owner = nullptr);
 

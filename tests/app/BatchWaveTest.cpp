@@ -91,9 +91,9 @@ TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
         ExpectTone(Music(QString(name).replace(".wav", ".mp3")), tone.seconds, 660);
 }
 
-// A failed worker stops the batch where it is: its row untouched, the next
-// row not started, the counter and bars left as they were.
-TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndStopTheBatch) {
+// A wave file that cannot be read fails on its own: its message, its row
+// "Failed", and the batch goes on to the next file and ends as usual.
+TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndTheBatchGoesOn) {
     OpenWaveWindow();
     const QByteArray canonical = ReadAll(MakeWave("whole.wav"));
     // A pipe with no writer would block a plain open for ever.
@@ -105,20 +105,40 @@ TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndStopTheBatch) {
         SCOPED_TRACE(bad.toStdString());
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
+        QFile::remove(Music("whole.mp3"));
         m_list->DeleteAllItems();
         AddRow(bad);
         AddRow(Music("whole.wav"));
         Click(IDC_START);
-        ASSERT_TRUE(QTest::qWaitFor([] { return !MessageBoxSeam::Recorded().empty(); }, 10000));
-        QTest::qWait(200);
+        ASSERT_TRUE(WaitForStatuses({"Failed", "Success"}));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !Control(IDC_BATCH_PROGRESS)->isVisible(); }, 5000));
         EXPECT_EQ(MessagesShown(), QStringList{"Failed to open wave file!|Error"});
-        EXPECT_EQ(Statuses(), (QStringList{"", ""}));
-        EXPECT_EQ(m_dialog->windowTitle(), "1  of  2  files");
-        EXPECT_EQ(Control<QLabel>(IDC_STATUS_LABEL)->text(), "1  of  2  files");
-        EXPECT_TRUE(Control(IDC_BATCH_PROGRESS)->isVisible());
+        EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+        EXPECT_TRUE(TitlesSeen().contains("2  of  2  files"));
         EXPECT_FALSE(QFile::exists(QString(bad).replace(".wav", ".mp3")));
-        EXPECT_FALSE(QFile::exists(Music("whole.mp3")));
+        EXPECT_TRUE(QFile::exists(Music("whole.mp3")));
     }
+}
+
+// A destination that cannot be written stops the batch, and the window
+// shows it stopped: bars hidden, counter gone, title back, window restored.
+TEST_F(BatchWaveTest, AnUnwritableDestinationStopsTheBatchVisibly) {
+    m_options.m_bMinimize = 1;
+    OpenWaveWindow();
+    AddRow(MakeWave("first.wav"));
+    AddRow(MakeWave("second.wav"));
+    // A folder where the MP3 file should go cannot be replaced by it.
+    ASSERT_TRUE(QDir(Music()).mkdir("first.mp3"));
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForStatuses({"Failed", ""}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->isMinimized(); }, 5000));
+    EXPECT_EQ(MessagesShown(), QStringList{"Error creating mp3 file!|Error"});
+    EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
+    EXPECT_FALSE(Control(IDC_FILE_PROGRESS)->isVisible());
+    EXPECT_EQ(Control<QLabel>(IDC_STATUS_LABEL)->text(), "");
+    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
+    EXPECT_FALSE(QFile::exists(Music("second.mp3")));
 }
 
 TEST_F(BatchWaveTest, UncheckedRowsArePassedOverAndMp3RowsFail) {
