@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <array>
+#include <unordered_set>
 
 class QLabel;
 class QMenu;
@@ -140,6 +141,11 @@ private:
     StepEnd WaveStep();
     StepEnd Mp3Step();
     bool MoveToNextCheckedRow();
+    void SetCurrentRow(int row);
+    int CurrentBatchRow();
+    void SetCurrentStatus(const QString& status);
+    void ForgetBatchRow(int row);
+    void ForgetAllBatchRows();
     void SetStatus(int row, const QString& status);
     void ShowCounter();
     void ShowBars();
@@ -163,6 +169,11 @@ private:
     qint32 m_nFilesTotal = 0;
     qint32 m_nRowCount = 0;
     qint32 m_nCurRow = 0;
+    // The batch follows rows by their records: the rows of the batch, the
+    // current one, and where the current one stood if it was deleted.
+    std::unordered_set<const CItemDataBase*> m_batchItems;
+    const CItemDataBase* m_pCurItem = nullptr;
+    int m_nDeletedAt = -1;
     qint32 m_bMinimize = 0;
     ConversionDirection m_nDirection = MP3_TO_WAVE;
     CColorLabel* m_pStatusLabel = nullptr;

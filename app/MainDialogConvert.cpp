@@ -40,7 +40,10 @@ void CMainDialog::OnStart() {
     // A new batch begins again from the top: one still running ends first.
     StopConversion();
     m_nRowCount = rowCount;
-    m_nCurRow = firstChecked;
+    m_batchItems.clear();
+    for (int row = 0; row < rowCount; ++row)
+        m_batchItems.insert(m_pList->GetItemData(row));
+    SetCurrentRow(firstChecked);
     CountFilesToConvert();
     SendStep(m_nDirection == WAVE_TO_MP3 ? WM_WAVETOMP3_STEP : WM_MP3TOWAVE_STEP);
 }
@@ -117,8 +120,8 @@ CMainDialog::StepEnd CMainDialog::WaveStep() {
     if (m_bSameFolder) {
         m_strTargetFile = ReplaceExtension(source, ".mp3");
     } else {
-        if (!EnsureFolder(m_strMp3Folder)) {
-            SetStatus(m_nCurRow, "Failed");
+        if (!EnsureFolder(m_strMp3Folder)) { // its question lets the user change the list
+            SetCurrentStatus("Failed");
             return StepEnd::NextRow;
         }
         m_strTargetFile = JoinFolderAndName(m_strMp3Folder, ReplaceExtension(name, ".mp3"));
@@ -147,7 +150,7 @@ void CMainDialog::StartEncodeWorker() {
 // The end of a worker's file, carried out on the UI thread while it waits.
 void CMainDialog::FinishWaveFile() {
     m_pBatchProgress->setValue(m_nFilesStarted);
-    SetStatus(m_nCurRow, "Success");
+    SetCurrentStatus("Success");
     AdvanceBatch(WM_WAVETOMP3_STEP);
 }
 
@@ -158,7 +161,7 @@ void CMainDialog::FinishWaveFile() {
 void CMainDialog::FailWaveFile(const QString& message, bool fileAtFault) {
     if (!message.isEmpty())
         ShowMessage(message, "Error", MB_OK, nullptr);
-    SetStatus(m_nCurRow, "Failed");
+    SetCurrentStatus("Failed");
     if (fileAtFault) {
         m_pBatchProgress->setValue(m_nFilesStarted);
         AdvanceBatch(WM_WAVETOMP3_STEP);
@@ -194,8 +197,10 @@ CMainDialog::StepEnd CMainDialog::Mp3Step() {
     HideBars();
     if (result == kNoDiskSpace) {
         ShowMessage("You have not enough disk space!", "Error", MB_OK, this);
-        for (int row = m_nCurRow; row < m_nRowCount; ++row)
-            SetStatus(row, "failed");
+        const int current = CurrentBatchRow(); // the box let the user change the list
+        for (int row = current < 0 ? m_nDeletedAt : current; row < m_pList->GetItemCount(); ++row)
+            if (m_batchItems.contains(m_pList->GetItemData(row)))
+                SetStatus(row, "failed");
         return StepEnd::Stopped;
     }
     SetStatus(m_nCurRow, "failed");
@@ -210,7 +215,7 @@ void CMainDialog::OnProgress(int position) {
 void CMainDialog::OnFinished() {
     m_lDoneLength += m_lFileLength;
     m_pSoundControl->Close();
-    SetStatus(m_nCurRow, "Success");
+    SetCurrentStatus("Success");
     AdvanceBatch(WM_MP3TOWAVE_STEP);
 }
 
@@ -219,7 +224,7 @@ void CMainDialog::OnFinished() {
 void CMainDialog::OnSoundError(int, const QString&) {
     m_lDoneLength += m_lFileLength;
     m_pSoundControl->Close();
-    SetStatus(m_nCurRow, "failed");
+    SetCurrentStatus("failed");
     AdvanceBatch(WM_MP3TOWAVE_STEP);
 }
 
@@ -230,11 +235,64 @@ void CMainDialog::AdvanceBatch(int message) {
         EndBatch();
 }
 
+// The batch follows the record of the row it converts, so moving, sorting or
+// deleting rows meanwhile never puts a status on another file's row: the next
+// row is the next checked row of the batch after that record's row, in the
+// list's order of the moment.
 bool CMainDialog::MoveToNextCheckedRow() {
-    do
-        ++m_nCurRow;
-    while (m_nCurRow < m_nRowCount && !m_pList->GetCheck(m_nCurRow));
-    return m_nCurRow < m_nRowCount;
+    int row = CurrentBatchRow();
+    if (row < 0)
+        row = m_nDeletedAt - 1; // its successor moved up into its place
+    m_nDeletedAt = -1;
+    while (++row < m_pList->GetItemCount()) {
+        if (m_pList->GetCheck(row) && m_batchItems.contains(m_pList->GetItemData(row))) {
+            SetCurrentRow(row);
+            return true;
+        }
+    }
+    m_pCurItem = nullptr;
+    return false;
+}
+
+void CMainDialog::SetCurrentRow(int row) {
+    m_nCurRow = row;
+    m_pCurItem = m_pList->GetItemData(row);
+}
+
+// Where the current record's row is now; -1 once it was deleted.
+int CMainDialog::CurrentBatchRow() {
+    if (!m_pCurItem)
+        return -1;
+    if (m_pList->GetItemData(m_nCurRow) != m_pCurItem) {
+        m_nCurRow = 0;
+        while (m_nCurRow < m_pList->GetItemCount() && m_pList->GetItemData(m_nCurRow) != m_pCurItem)
+            ++m_nCurRow;
+    }
+    return m_nCurRow;
+}
+
+// A row deleted while its file converts only loses its status.
+void CMainDialog::SetCurrentStatus(const QString& status) {
+    const int row = CurrentBatchRow();
+    if (row >= 0)
+        SetStatus(row, status);
+}
+
+void CMainDialog::ForgetBatchRow(int row) {
+    const CItemDataBase* item = m_pList->GetItemData(row);
+    m_batchItems.erase(item);
+    if (item == m_pCurItem) {
+        m_nDeletedAt = row;
+        m_pCurItem = nullptr;
+    } else if (!m_pCurItem && row < m_nDeletedAt) {
+        --m_nDeletedAt;
+    }
+}
+
+void CMainDialog::ForgetAllBatchRows() {
+    m_batchItems.clear();
+    m_pCurItem = nullptr;
+    m_nDeletedAt = 0;
 }
 
 void CMainDialog::EndBatch() {

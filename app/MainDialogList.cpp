@@ -78,7 +78,8 @@ std::vector<std::unique_ptr<CItemDataBase>> RecordsInReverse(const QStringList& 
     return records;
 }
 
-// Texts and check state change places; records and status cells stay.
+// Texts, check state and records change places, so a row's record stays
+// with its file (a running batch follows it); the status cells stay.
 void ExchangeRows(CSoundListCtrl* list, int a, int b) {
     const QString name = list->GetItemText(a, Column::COLUMN_NAME);
     const QString folder = list->GetItemText(a, Column::COLUMN_FOLDER);
@@ -89,6 +90,7 @@ void ExchangeRows(CSoundListCtrl* list, int a, int b) {
     list->SetItemText(b, Column::COLUMN_NAME, name);
     list->SetItemText(b, Column::COLUMN_FOLDER, folder);
     list->SetCheck(b, checked);
+    list->ExchangeItemData(a, b); // after the texts, which a record answers until written
     list->SetSelectedRow(b);
 }
 
@@ -137,6 +139,9 @@ void CMainDialog::InitFileList() {
         OnNotify({LVN_KEYDOWN, key});
     });
     connect(m_pList, &CSoundListCtrl::FilesDropped, this, &CMainDialog::OnDropFiles);
+    connect(m_pList, &CFullRowListCtrl::ItemAboutToBeDeleted, this, &CMainDialog::ForgetBatchRow);
+    connect(m_pList, &CFullRowListCtrl::AllItemsAboutToBeDeleted, this,
+            &CMainDialog::ForgetAllBatchRows);
 }
 
 void CMainDialog::OnAddFiles() {

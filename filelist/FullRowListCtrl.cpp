@@ -159,12 +159,21 @@ int CFullRowListCtrl::InsertItems(int index, std::vector<std::unique_ptr<CItemDa
 bool CFullRowListCtrl::DeleteItem(int row) {
     if (!IsRow(row))
         return false;
+    emit ItemAboutToBeDeleted(row);
     m_pModel->RemoveRow(row);
     return true;
 }
 
 bool CFullRowListCtrl::DeleteAllItems() {
+    emit AllItemsAboutToBeDeleted();
     m_pModel->RemoveAllRows();
+    return true;
+}
+
+bool CFullRowListCtrl::ExchangeItemData(int row1, int row2) {
+    if (!IsRow(row1) || !IsRow(row2))
+        return false;
+    m_pModel->SwapRecords(row1, row2);
     return true;
 }
 

@@ -48,6 +48,8 @@ public:
     bool DeleteItem(int row);
     bool DeleteAllItems();
     CItemDataBase* GetItemData(int row) const;
+    // The two rows change records; their texts and check states stay.
+    bool ExchangeItemData(int row1, int row2);
 
     // A cell's text: what was written into it, else what the row's record answers.
     QString GetItemText(int row, int column) const;
@@ -74,6 +76,9 @@ signals:
     void DoubleClicked();
     void RightClicked();
     void KeyDown(int key);
+    // Sent just before a row, or every row, leaves the list with its record.
+    void ItemAboutToBeDeleted(int row);
+    void AllItemsAboutToBeDeleted();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -78,6 +78,12 @@ void CListModel::RemoveRow(int row) {
     endRemoveRows();
 }
 
+void CListModel::SwapRecords(int row1, int row2) {
+    std::swap(m_rows[size_t(row1)].record, m_rows[size_t(row2)].record);
+    for (int row : {row1, row2})
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void CListModel::RemoveAllRows() {
     beginResetModel();
     m_rows.clear();

@@ -45,6 +45,7 @@ public:
     void SetChecked(int row, bool checked);
     void SetAllChecked(bool checked);
     CItemDataBase* Record(int row) const { return m_rows[size_t(row)].record.get(); }
+    void SwapRecords(int row1, int row2);
 
     // Orders the rows by their records, keeping equal rows in their order and
     // the selection on its row.

@@ -3,6 +3,7 @@
 // missing destination folders, and leaving while a file is being encoded.
 #include "BatchTestWindow.h"
 
+#include <QMap>
 #include <QProgressBar>
 
 #include <sys/stat.h>
@@ -139,6 +140,67 @@ TEST_F(BatchWaveTest, AnUnwritableDestinationStopsTheBatchVisibly) {
     EXPECT_EQ(Control<QLabel>(IDC_STATUS_LABEL)->text(), "");
     EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
     EXPECT_FALSE(QFile::exists(Music("second.mp3")));
+}
+
+// The batch follows the row it converts, whatever happens to the list while
+// it does: the change is made while the worker waits in its first progress
+// call, so the first file is certainly still being converted.
+class BatchFollowTest : public BatchWaveTest {
+protected:
+    void SetUp() override {
+        BatchWaveTest::SetUp();
+        OpenWaveWindow();
+        for (const char* name : {"a.wav", "b.wav", "c.wav"})
+            AddRow(MakeWave(name, Tone(1.0, 440)));
+    }
+
+    void StartAndMidwayThroughTheFirstFile(const std::function<void()>& change) {
+        auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
+        bool changed = false;
+        QObject::connect(fileBar, &QProgressBar::valueChanged, m_dialog.get(), [&](int value) {
+            if (value > 0 && !changed) {
+                changed = true;
+                change();
+            }
+        });
+        Click(IDC_START);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return changed && !fileBar->isVisible(); }, 30000));
+    }
+
+    // Each file's row status, by file name.
+    QMap<QString, QString> StatusByName() const {
+        QMap<QString, QString> statuses;
+        for (int row = 0; row < m_list->GetItemCount(); ++row)
+            statuses[m_list->GetItemText(row, CSoundListCtrl::COLUMN_NAME)] =
+                m_list->GetItemText(row, CSoundListCtrl::COLUMN_STATUS);
+        return statuses;
+    }
+};
+
+TEST_F(BatchFollowTest, AMovedRowGetsItsStatusAndTheBatchGoesOnAfterIt) {
+    StartAndMidwayThroughTheFirstFile([&] {
+        m_list->SetSelectedRow(0);
+        Click(IDC_MOVE_DOWN); // b a c
+    });
+    EXPECT_EQ(StatusByName(),
+              (QMap<QString, QString>{{"a.wav", "Success"}, {"b.wav", ""}, {"c.wav", "Success"}}));
+    EXPECT_FALSE(QFile::exists(Music("b.mp3"))) << "b moved above the batch's row";
+    EXPECT_TRUE(QFile::exists(Music("c.mp3")));
+}
+
+TEST_F(BatchFollowTest, ASortedListIsFollowedInItsNewOrder) {
+    StartAndMidwayThroughTheFirstFile([&] {
+        m_list->SortByColumn(CSoundListCtrl::COLUMN_NAME, false); // c b a
+    });
+    EXPECT_EQ(StatusByName(),
+              (QMap<QString, QString>{{"a.wav", "Success"}, {"b.wav", ""}, {"c.wav", ""}}));
+    EXPECT_EQ(FolderEntries(Music()).filter(".mp3"), QStringList{"a.mp3"});
+}
+
+TEST_F(BatchFollowTest, ADeletedRowLosesOnlyItsStatus) {
+    StartAndMidwayThroughTheFirstFile([&] { m_list->DeleteItem(0); });
+    EXPECT_EQ(StatusByName(), (QMap<QString, QString>{{"b.wav", "Success"}, {"c.wav", "Success"}}));
+    EXPECT_EQ(FolderEntries(Music()).filter(".mp3"), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
 }
 
 TEST_F(BatchWaveTest, UncheckedRowsArePassedOverAndMp3RowsFail) {
