@@ -1,8 +1,11 @@
-# brindle_library(<folder-name> [LINKS <targets>...] [EXCLUDE <files>...])
+# brindle_library(<folder-name> [LINKS <targets>...] [PRIVATE_LINKS <targets>...]
+#                 [EXCLUDE <files>...])
 # Builds every .cpp/.h of the calling folder into the static library
-# brindle_<folder-name>; adding a source file needs no edit here.
+# brindle_<folder-name>; adding a source file needs no edit here. LINKS are
+# what its headers include, PRIVATE_LINKS what only its sources include, so a
+# folder that includes a header of a library it does not link fails to build.
 function(brindle_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   foreach(excluded ${ARG_EXCLUDE})
@@ -17,7 +20,7 @@ function(brindle_library name)
   endif()
   add_library(brindle_${name} STATIC ${sources})
   target_include_directories(brindle_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(brindle_${name} PUBLIC ${ARG_LINKS})
+  target_link_libraries(brindle_${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
   target_compile_options(brindle_${name} PRIVATE -Wall -Wextra)
 endfunction()
 
