@@ -1,6 +1,7 @@
 #include "MainApp.h"
 
 #include "MainDialog.h"
+#include "SplashWindow.h"
 
 CMainApp::CMainApp(int& argc, char** argv)
     : m_app(argc, argv), m_bShowSplash(ShowSplashFromArguments(m_app.arguments().mid(1))) {}
@@ -18,7 +19,12 @@ bool CMainApp::ShowSplashFromArguments(const QStringList& arguments) {
 }
 
 bool CMainApp::InitInstance() {
-    CMainDialog dialog;
-    dialog.DoModal();
+    RunMainWindow(m_bShowSplash);
     return false;
+}
+
+void CMainApp::RunMainWindow(bool showSplash, const QString& programFolder) {
+    CSplashWindow::Enable(showSplash);
+    CMainDialog dialog(nullptr, programFolder);
+    dialog.DoModal();
 }

@@ -10,6 +10,10 @@ public:
 
     // Runs the whole program: the main window, modally, until it ends.
     bool InitInstance();
+    // Start-up once the application object exists: sets the splash switch,
+    // then runs the main window modally over `programFolder` (the
+    // executable's folder when null) until it ends.
+    static void RunMainWindow(bool showSplash, const QString& programFolder = QString());
 
     // False when the arguments hold "Embedding" or "Automation" behind "-" or
     // "/", in any letter case: such a start shows no splash.

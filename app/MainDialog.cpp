@@ -8,12 +8,15 @@
 #include "OptionFile.h"
 #include "ProcessEnd.h"
 #include "ProgramFolder.h"
+#include "SplashWindow.h"
 #include "Strings.h"
+#include "WebAddress.h"
 #include "resource.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QShortcut>
 #include <QWindow>
 
 namespace {
@@ -120,6 +123,8 @@ CMainDialog::CMainDialog(QWidget* parent, const QString& programFolder)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(kMainWindowSize);
     CreateControls();
+    // The window exists and is not initialised yet: the splash shows while it is.
+    CSplashWindow::Show(this);
 }
 
 CMainDialog::~CMainDialog() = default;
@@ -205,10 +210,15 @@ bool CMainDialog::LoadOptions() {
 }
 
 // The window has no frame, so it offers its own system menu (Alt+Space or a
-// right click on the background).
+// right click on the background). Alt+Space is the window's shortcut, so it
+// reaches the menu wherever the focus is, before the focused control sees it.
 void CMainDialog::CreateSystemMenu() {
     m_pSystemMenu = new QMenu(this);
     m_pSystemMenu->setObjectName("systemMenu");
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this] { m_pSystemMenu->popup(mapToGlobal(QPoint(0, 0))); });
     auto addCommand = [this](const QString& text, int command) {
         m_pSystemMenu->addAction(text, this, [this, command] { OnSysCommand(command); });
     };
@@ -286,14 +296,6 @@ void CMainDialog::mouseMoveEvent(QMouseEvent* event) {
         move(event->globalPosition().toPoint() - m_dragOffset);
 }
 
-void CMainDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier) {
-        m_pSystemMenu->popup(mapToGlobal(QPoint(0, 0)));
-        return;
-    }
-    CToolTipDialog::keyPressEvent(event);
-}
-
 void CMainDialog::OnMinimize() {
     Button(IDC_MINIMIZE)->ShowNormalBitmap();
     showMinimized();
@@ -320,4 +322,12 @@ void CMainDialog::OnExit() {
 void CMainDialog::OnHelp() {
     Button(IDC_HELP)->ShowNormalBitmap();
     OpenDocument(HelpFolder() + "brindle_help.html");
+}
+
+// Opens the maker's web address in the browser, or says why it could not.
+void CMainDialog::OnVisitWebsite() {
+    Button(IDC_WEBSITE)->ShowNormalBitmap();
+    const int result = OpenWebAddress(kWebAddress, SW_SHOW);
+    if (result <= 32)
+        ReportOpenError(result, this);
 }

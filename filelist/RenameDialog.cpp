@@ -19,8 +19,13 @@ CRenameDialog::CRenameDialog(QWidget* parent)
     m_pEdit->setObjectName(QString::number(IDC_RENAME_EDIT));
     m_pOkButton->setObjectName(QString::number(IDC_OK_BUTTON));
     m_pCancelButton->setObjectName(QString::number(IDC_CANCEL_BUTTON));
+    // The template's texts: the buttons draw their captions, and these give
+    // them their keys, Alt+O and Alt+C. The texts would widen the buttons, so
+    // they keep their template size.
+    m_pOkButton->setText("&O K");
+    m_pCancelButton->setText("&Cancel");
     for (CFlatButton* button : {m_pOkButton, m_pCancelButton})
-        button->setMinimumSize(DialogUnitsToPixelsX(50), DialogUnitsToPixelsY(14));
+        button->setFixedSize(DialogUnitsToPixelsX(50), DialogUnitsToPixelsY(14));
     connect(m_pOkButton, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(m_pCancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
 

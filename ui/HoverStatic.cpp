@@ -95,3 +95,11 @@ void CHoverStatic::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit Clicked(m_nId);
 }
+
+// The second press of a double click arrives as a double-click event, which a
+// button ignores (as the design's dialog ignores the static control's
+// double-click notification): a double click runs the command once. Qt's
+// default would treat it as one more press.
+void CHoverStatic::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}

@@ -1,0 +1,179 @@
+// Faults a new user met in the landed main window, each through real key and
+// mouse events: Alt+Space from the file list, double clicks on skinned
+// buttons, the rename dialog's keys, and the web-site button's picture.
+#include "ListTestWindow.h"
+
+#include "FlatButton.h"
+#include "MessageBox.h"
+#include "StandInDesktop.h"
+#include "Strings.h"
+
+#include <QLineEdit>
+#include <QWindow>
+
+namespace {
+
+class NewUserFaultsTest : public ListWindowTest {
+protected:
+    QMenu* SystemMenu() const { return m_dialog->findChild<QMenu*>("systemMenu"); }
+
+    // Makes the main window the active one with the focus in the file list,
+    // as it is after start-up.
+    void FocusTheList() {
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+        m_list->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_list->hasFocus(); }, 2000));
+    }
+
+    // A double click, as the window system delivers it, in the middle of `control`.
+    void DoubleClick(int id) {
+        QWidget* control = Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        QTest::mouseDClick(m_dialog->windowHandle(), Qt::LeftButton, {},
+                           control->mapTo(m_dialog.get(), control->rect().center()));
+    }
+};
+
+TEST_F(NewUserFaultsTest, AltSpaceOpensTheSystemMenuFromAnEmptyList) {
+    FocusTheList();
+    QTest::keyClick(m_list, Qt::Key_Space, Qt::AltModifier);
+    ASSERT_NE(SystemMenu(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemMenu()->isVisible(); }, 2000));
+    SystemMenu()->hide();
+    EXPECT_EQ(m_list->GetItemCount(), 0);
+}
+
+TEST_F(NewUserFaultsTest, AltSpaceOpensTheSystemMenuAndLeavesEveryRow) {
+    AddRows(3);
+    m_list->SetCheck(2, true);
+    m_list->SetSelectedRow(1);
+    FocusTheList();
+    QTest::keyClick(m_list, Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemMenu()->isVisible(); }, 2000));
+    SystemMenu()->hide();
+    EXPECT_EQ(Checks(), QList<bool>({false, false, true}));
+    EXPECT_EQ(Names(), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
+    EXPECT_EQ(m_list->GetSelectedRow(), 1);
+
+    // Space alone is still the list's: it toggles the current row's check.
+    QTest::keyClick(m_list, Qt::Key_Space);
+    EXPECT_EQ(Checks(), QList<bool>({false, true, true}));
+    EXPECT_FALSE(SystemMenu()->isVisible());
+}
+
+TEST_F(NewUserFaultsTest, AltSpaceOpensTheSystemMenuWithTheFocusOnTheWindow) {
+    FocusTheList();
+    m_list->clearFocus();
+    QTest::keyClick(m_dialog.get(), Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemMenu()->isVisible(); }, 2000));
+    SystemMenu()->hide();
+}
+
+TEST_F(NewUserFaultsTest, ADoubleClickOnMoveDownMovesTheRowOnePlace) {
+    AddRows(4);
+    m_list->SetSelectedRow(0);
+    DoubleClick(IDC_MOVE_DOWN);
+    EXPECT_EQ(Names(), QStringList({"b.mp3", "a.mp3", "c.mp3", "d.mp3"}));
+    EXPECT_EQ(m_list->GetSelectedRow(), 1);
+    // A later single click is a click of its own.
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Names(), QStringList({"b.mp3", "c.mp3", "a.mp3", "d.mp3"}));
+}
+
+TEST_F(NewUserFaultsTest, ADoubleClickOnReverseChecksReversesThemOnce) {
+    AddRows(3);
+    m_list->SetCheck(0, true);
+    DoubleClick(IDC_REVERSE_CHECKS);
+    EXPECT_EQ(Checks(), QList<bool>({false, true, true}));
+}
+
+TEST_F(NewUserFaultsTest, ADoubleClickOnADirectionButtonChoosesItOnce) {
+    DoubleClick(IDC_WAVETOMP3);
+    EXPECT_EQ(m_dialog->Direction(), WAVE_TO_MP3);
+    EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), IDB_WAVETOMP3_CHECKED);
+    // The double click does not reach the window surface, where it would drag.
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+class RenameKeysTest : public NewUserFaultsTest {
+protected:
+    void SetUp() override {
+        NewUserFaultsTest::SetUp();
+        m_song = MakeFile("song.mp3", "song bytes");
+        AddFiles({m_song});
+    }
+
+    // Opens the rename dialog on the song's row and works it with `work`.
+    void Rename(const std::function<void(QDialog*)>& work) {
+        RightClickRow(0);
+        WithModal([this] { Choose(IDR_ROW_MENU, "&Rename File"); }, work);
+    }
+
+    // Presses Alt+`key` in the dialog and waits until it closes.
+    static void PressAlt(QDialog* dialog, Qt::Key key) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, key,
+                        Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 2000));
+    }
+
+    QString m_song;
+};
+
+TEST_F(RenameKeysTest, TheButtonsCarryTheTemplateTextsAndDrawTheirCaptions) {
+    Rename([](QDialog* dialog) {
+        auto* ok = dialog->findChild<CFlatButton*>(QString::number(IDC_OK_BUTTON));
+        auto* cancel = dialog->findChild<CFlatButton*>(QString::number(IDC_CANCEL_BUTTON));
+        ASSERT_TRUE(ok && cancel);
+        EXPECT_EQ(ok->text(), "&O K");
+        EXPECT_EQ(cancel->text(), "&Cancel");
+        EXPECT_EQ(ok->Caption(), "O K");
+        EXPECT_EQ(cancel->Caption(), "Cancel");
+        dialog->reject();
+    });
+}
+
+TEST_F(RenameKeysTest, AltOIsTheOKButton) {
+    Rename([](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        ASSERT_NE(edit, nullptr);
+        edit->setText("tune.mp3");
+        PressAlt(dialog, Qt::Key_O);
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "tune.mp3");
+    EXPECT_EQ(ReadAll(Music("tune.mp3")), "song bytes");
+    EXPECT_FALSE(QFile::exists(m_song));
+}
+
+TEST_F(RenameKeysTest, AltOWithAnEmptyNameAsksForOne) {
+    Rename([](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        ASSERT_NE(edit, nullptr);
+        edit->clear();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(edit, Qt::Key_O, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([] { return !MessageBoxSeam::Recorded().empty(); }, 2000));
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+    });
+    ASSERT_EQ(MessageBoxSeam::Recorded().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Recorded().front().text, "Please input the file name!");
+    EXPECT_TRUE(QFile::exists(m_song));
+}
+
+TEST_F(RenameKeysTest, AltCIsTheCancelButton) {
+    Rename([](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        ASSERT_NE(edit, nullptr);
+        edit->setText("tune.mp3");
+        PressAlt(dialog, Qt::Key_C);
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    });
+    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
+    EXPECT_TRUE(QFile::exists(m_song));
+    EXPECT_FALSE(QFile::exists(Music("tune.mp3")));
+}
+
+} // namespace
