@@ -1,4 +1,4 @@
-// Opening the maker's web address in the user's browser (Part 1.5): the
+// Opening the maker's web address in the user's browser: the
 // desktop first; when the desktop cannot, the command line of the default
 // handler of web pages, started without a shell. A failure is explained by
 // the design's table of the shell's open error codes.
