@@ -38,6 +38,7 @@ bool CWorkerThreads::CallUi(const std::function<void()>& call) {
     bool ran = false;
     if (m_stop)
         return false;
+    ++m_waiting;
     QMetaObject::invokeMethod(
         &m_uiContext,
         [&] {
@@ -47,5 +48,6 @@ bool CWorkerThreads::CallUi(const std::function<void()>& call) {
             ran = true;
         },
         Qt::BlockingQueuedConnection);
+    --m_waiting;
     return ran;
 }

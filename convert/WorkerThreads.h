@@ -24,6 +24,8 @@ public:
     // UI thread. Asks every worker to end and waits until they have.
     void Stop();
     bool IsRunning() const { return m_running > 0; }
+    // A worker is inside CallUi, waiting for the UI thread (or about to).
+    bool IsWaitingOnUi() const { return m_waiting > 0; }
 
     // Worker side.
     bool StopRequested() const { return m_stop; }
@@ -35,6 +37,7 @@ private:
     QObject m_uiContext;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_running{0};
+    std::atomic<int> m_waiting{0};
     std::thread m_current;
     std::thread m_finishing;
 };

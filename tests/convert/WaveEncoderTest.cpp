@@ -208,18 +208,12 @@ TEST_F(WaveEncoderTest, WorkerReportsAMissingLibraryAndStopsWithoutDeadlock) {
 
     // A worker waiting on the UI thread while that thread stops it.
     bool ran = true;
-    std::atomic<bool> calling{false};
-    threads.Start([&] {
-        calling = true;
-        ran = threads.CallUi([] {});
-    });
+    threads.Start([&] { ran = threads.CallUi([] {}); });
     // Wait without running events, which would carry out the worker's call.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!calling && std::chrono::steady_clock::now() < deadline)
+    while (!threads.IsWaitingOnUi() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
-    ASSERT_TRUE(calling.load());
-    // Give the worker time to block in its call before the UI thread stops it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(threads.IsWaitingOnUi());
     threads.Stop();
     EXPECT_FALSE(threads.IsRunning());
     EXPECT_FALSE(ran);
