@@ -162,7 +162,7 @@ private:
     qint32 m_bSameFolder = 1;
     qint32 m_nBitrate = 128;
     qint32 m_nChannelMode = 0;
-    QMenu* m_pContextMenu = nullptr;
+    QPointer<QMenu> m_pContextMenu; // the open row menu; null once it is gone
     // Batch state.
     qint32 m_nFilesStarted = 0;
     qint32 m_nFilesTotal = 0;

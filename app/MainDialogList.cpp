@@ -264,5 +264,4 @@ void CMainDialog::OnListRightClick(const NotifyInfo&) {
     if (m_pList->GetSelectedRow() < 0)
         return;
     m_pContextMenu = PopupMenu(this, IDR_ROW_MENU, kRowMenu, [this](int id) { OnCommand(id); });
-    connect(m_pContextMenu, &QObject::destroyed, this, [this] { m_pContextMenu = nullptr; });
 }
