@@ -5,6 +5,14 @@
 
 #include <chrono>
 
+namespace {
+
+const QEvent::Type kCallsWaiting = QEvent::Type(QEvent::User + 1);
+
+} // namespace
+
+CWorkerThreads::CWorkerThreads() : m_uiContext(this) {}
+
 CWorkerThreads::~CWorkerThreads() {
     Stop();
 }
@@ -23,9 +31,9 @@ void CWorkerThreads::Start(std::function<void()> body) {
 
 void CWorkerThreads::Stop() {
     m_stop = true;
-    // A worker may be waiting in CallUi: deliver its call, which now does nothing.
+    // A worker may be waiting in CallUi: finish its call, which now does nothing.
     while (m_running > 0) {
-        QCoreApplication::sendPostedEvents(&m_uiContext, QEvent::MetaCall);
+        RunPendingCalls();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     for (std::thread* thread : {&m_finishing, &m_current})
@@ -34,20 +42,41 @@ void CWorkerThreads::Stop() {
     m_stop = false;
 }
 
+bool CWorkerThreads::IsWaitingOnUi() const {
+    std::lock_guard lock(m_mutex);
+    return !m_pending.empty();
+}
+
 bool CWorkerThreads::CallUi(const std::function<void()>& call) {
-    bool ran = false;
+    Pending pending{&call};
+    std::unique_lock lock(m_mutex);
     if (m_stop)
         return false;
-    ++m_waiting;
-    QMetaObject::invokeMethod(
-        &m_uiContext,
-        [&] {
-            if (m_stop)
-                return;
-            call();
-            ran = true;
-        },
-        Qt::BlockingQueuedConnection);
-    --m_waiting;
-    return ran;
+    m_pending.push_back(&pending);
+    QCoreApplication::postEvent(&m_uiContext, new QEvent(kCallsWaiting));
+    m_finished.wait(lock, [&] { return pending.finished; });
+    return pending.ran;
+}
+
+void CWorkerThreads::RunPendingCalls() {
+    std::unique_lock lock(m_mutex);
+    while (!m_pending.empty()) {
+        Pending* pending = m_pending.front();
+        m_pending.pop_front();
+        if (!m_stop) {
+            lock.unlock();
+            (*pending->call)();
+            lock.lock();
+            pending->ran = true;
+        }
+        pending->finished = true;
+        m_finished.notify_all();
+    }
+}
+
+bool CWorkerThreads::UiContext::event(QEvent* event) {
+    if (event->type() != kCallsWaiting)
+        return QObject::event(event);
+    m_pOwner->RunPendingCalls();
+    return true;
 }

@@ -7,13 +7,16 @@
 #include <QObject>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 class CWorkerThreads {
 public:
-    CWorkerThreads() = default; // on the UI thread
-    ~CWorkerThreads();          // stops the workers
+    CWorkerThreads();  // on the UI thread
+    ~CWorkerThreads(); // stops the workers
     CWorkerThreads(const CWorkerThreads&) = delete;
     CWorkerThreads& operator=(const CWorkerThreads&) = delete;
 
@@ -24,8 +27,8 @@ public:
     // UI thread. Asks every worker to end and waits until they have.
     void Stop();
     bool IsRunning() const { return m_running > 0; }
-    // A worker is inside CallUi, waiting for the UI thread (or about to).
-    bool IsWaitingOnUi() const { return m_waiting > 0; }
+    // A worker is inside CallUi, waiting for the UI thread.
+    bool IsWaitingOnUi() const;
 
     // Worker side.
     bool StopRequested() const { return m_stop; }
@@ -34,10 +37,32 @@ public:
     bool CallUi(const std::function<void()>& call);
 
 private:
-    QObject m_uiContext;
+    // A worker's call waiting for the UI thread.
+    struct Pending {
+        const std::function<void()>* call;
+        bool ran = false;
+        bool finished = false;
+    };
+    // Wakes the UI thread for the waiting calls; the calls themselves are
+    // handed over under our own lock, so every hand-over is one a thread
+    // checker can see.
+    class UiContext : public QObject {
+    public:
+        explicit UiContext(CWorkerThreads* owner) : m_pOwner(owner) {}
+        bool event(QEvent* event) override;
+
+    private:
+        CWorkerThreads* m_pOwner;
+    };
+
+    void RunPendingCalls(); // UI thread
+
+    UiContext m_uiContext;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_finished;
+    std::deque<Pending*> m_pending;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_running{0};
-    std::atomic<int> m_waiting{0};
     std::thread m_current;
     std::thread m_finishing;
 };
