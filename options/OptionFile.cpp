@@ -71,8 +71,12 @@ bool ReadString(QIODevice& file, QString& text) {
     QByteArray bytes;
     if (!ReadBytes(file, wide ? 2 * qint64(length) : qint64(length), bytes))
         return false;
-    text = wide ? QString(QStringDecoder(QStringDecoder::Utf16LE).decode(bytes))
-                : QString::fromUtf8(bytes);
+    // A leading U+FEFF is part of the name, not a byte order mark to drop;
+    // invalid or unfinished sequences become U+FFFD.
+    QStringDecoder decoder(wide ? QStringDecoder::Utf16LE : QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom |
+                               QStringDecoder::Flag::Stateless);
+    text = decoder.decode(bytes);
     return true;
 }
 

@@ -9,12 +9,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 // Serves the decoder's many small reads (a frame header, then its body) from
-// one large block, so a file costs a read call per block instead of two per frame.
+// one large block, so a file costs a read call per block instead of two per
+// frame. The decoder sees only the probe's runs of frames, back to back, as
+// the whole file.
 class BufferedFileReader {
 public:
     ~BufferedFileReader() {
@@ -22,8 +23,12 @@ public:
             ::close(m_fd);
     }
 
-    bool Open(const QString& path) {
+    bool Open(const QString& path, const std::vector<Mp3FrameRun>& runs) {
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        for (const Mp3FrameRun& run : runs) {
+            m_runs.push_back({m_length, off_t(run.start)});
+            m_length += off_t(run.end - run.start);
+        }
         return m_fd >= 0;
     }
 
@@ -56,15 +61,28 @@ private:
         return m_position >= m_blockStart && m_position < m_blockStart + off_t(m_block.size());
     }
 
-    // False at the end of the file (m_fillResult 0) or on an error (-1).
+    // False at the end of the stream (m_fillResult 0) or on an error (-1).
+    // A block never spans two runs.
     bool Fill() {
-        m_block.resize(kBlock);
+        m_blockStart = m_position;
+        m_block.clear();
+        m_fillResult = 0;
+        if (m_position >= m_length)
+            return false;
+        const auto run = std::prev(std::upper_bound(m_runs.begin(), m_runs.end(), m_position,
+                                                    [](off_t position, const Run& candidate) {
+                                                        return position < candidate.streamOffset;
+                                                    }));
+        const off_t runEnd =
+            std::next(run) == m_runs.end() ? m_length : std::next(run)->streamOffset;
+        const size_t wanted = size_t(std::min<off_t>(runEnd - m_position, kBlock));
+        m_block.resize(wanted);
         ssize_t got = -1;
         do
-            got = ::pread(m_fd, m_block.data(), kBlock, m_position);
+            got = ::pread(m_fd, m_block.data(), wanted,
+                          run->fileOffset + m_position - run->streamOffset);
         while (got < 0 && errno == EINTR);
         m_block.resize(got > 0 ? size_t(got) : 0);
-        m_blockStart = m_position;
         m_fillResult = got < 0 ? -1 : 0;
         return got > 0;
     }
@@ -74,10 +92,7 @@ private:
         if (whence == SEEK_CUR) {
             base = m_position;
         } else if (whence == SEEK_END) {
-            struct stat info {};
-            if (::fstat(m_fd, &info) != 0)
-                return -1;
-            base = info.st_size;
+            base = m_length;
         } else if (whence != SEEK_SET) {
             return -1;
         }
@@ -87,7 +102,15 @@ private:
         return m_position;
     }
 
+    // Where a run starts in the stream the decoder sees, and in the file.
+    struct Run {
+        off_t streamOffset;
+        off_t fileOffset;
+    };
+
     int m_fd = -1;
+    std::vector<Run> m_runs;
+    off_t m_length = 0;
     std::vector<char> m_block;
     off_t m_blockStart = 0;
     off_t m_position = 0;
@@ -117,7 +140,7 @@ bool Mp3Decoder::Fail(const char* what) {
     return false;
 }
 
-bool Mp3Decoder::Open(const QString& path, long long taggedFrames) {
+bool Mp3Decoder::Open(const QString& path, const Mp3ProbeResult& stream) {
     InitLibrary();
     int error = MPG123_OK;
     m_handle = mpg123_new(nullptr, &error);
@@ -133,12 +156,12 @@ bool Mp3Decoder::Open(const QString& path, long long taggedFrames) {
         mpg123_format(m_handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
     m_reader = std::make_unique<BufferedFileReader>();
-    if (!m_reader->Open(path) ||
+    if (!m_reader->Open(path, stream.runs) ||
         mpg123_replace_reader_handle(m_handle, &BufferedFileReader::Read, &BufferedFileReader::Seek,
                                      nullptr) != MPG123_OK ||
         mpg123_open_handle(m_handle, m_reader.get()) != MPG123_OK)
         return Fail("cannot open the file");
-    return Measure(taggedFrames);
+    return Measure(stream.taggedFrames);
 }
 
 bool Mp3Decoder::Measure(long long taggedFrames) {

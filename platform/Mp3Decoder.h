@@ -2,6 +2,8 @@
 // 16-bit samples at the stream's own rate and channel count.
 #pragma once
 
+#include "Mp3Probe.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -17,10 +19,12 @@ public:
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
-    // Opens `path` and walks its frame headers for the exact length, unless
-    // `taggedFrames` is the frame count the stream's own tag states and a
-    // header walk has already confirmed it.
-    bool Open(const QString& path, long long taggedFrames = -1);
+    // Opens the stream `stream` that the probe found in `path`: only the
+    // frames its walk accepted are decoded, so junk between and around them
+    // never becomes sound. The library walks those frames' headers for the
+    // exact length, unless the walk has confirmed the count the stream's own
+    // tag states.
+    bool Open(const QString& path, const Mp3ProbeResult& stream);
 
     long long FrameCount() const { return m_frames; }
     long long SampleCount() const { return m_samples; } // per channel, gapless

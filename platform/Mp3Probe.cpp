@@ -135,6 +135,7 @@ Mp3ProbeResult ProbeMp3Bytes(const unsigned char* data, long long size) {
     result.sampleRate = stream.sampleRate;
     result.channels = stream.channels;
     long long at = *start;
+    result.runs.push_back({at, at});
     while (at + 4 <= size) {
         const auto header = ParseLayer3Header(data + at);
         if (!header) {
@@ -144,6 +145,7 @@ Mp3ProbeResult ProbeMp3Bytes(const unsigned char* data, long long size) {
             if (!resync)
                 break;
             at = *resync;
+            result.runs.push_back({at, at});
             continue;
         }
         if (!SameStream(stream, *header)) {
@@ -158,6 +160,7 @@ Mp3ProbeResult ProbeMp3Bytes(const unsigned char* data, long long size) {
         }
         ++result.frames;
         at += header->length;
+        result.runs.back().end = at;
     }
     const long long tagged = XingFrameCount(data + *start, stream);
     if (!result.formatChanged && !result.cutShort && tagged >= 0 && result.frames == tagged + 1)

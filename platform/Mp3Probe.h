@@ -6,6 +6,13 @@
 
 #include <QString>
 
+#include <vector>
+
+struct Mp3FrameRun {
+    long long start = 0; // the first frame's offset
+    long long end = 0;   // just past the last frame
+};
+
 struct Mp3ProbeResult {
     bool isMp3 = false;
     bool cutShort = false;      // the last frame runs past the end of the file
@@ -16,6 +23,10 @@ struct Mp3ProbeResult {
     // The audio frame count stated by a Xing/Info tag in the first frame, when
     // `frames` matches it (the tag frame plus that many); otherwise -1.
     long long taggedFrames = -1;
+    // The frames the walk accepted, as runs of consecutive whole frames in
+    // file order. What lies between and around them (tags, junk, a false
+    // sync) is no audio.
+    std::vector<Mp3FrameRun> runs;
     QString problem; // why the file is not accepted, when it is not
 };
 

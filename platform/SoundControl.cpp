@@ -74,7 +74,7 @@ int SoundControl::Open(const QString& source, const QString& destination) {
     if (probe.cutShort && !destination.isEmpty())
         return SOUND_SOURCE_CUT_SHORT;
     auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->Open(source, probe.taggedFrames) || decoder->SampleRate() != probe.sampleRate ||
+    if (!decoder->Open(source, probe) || decoder->SampleRate() != probe.sampleRate ||
         decoder->Channels() != probe.channels || decoder->FrameCount() > INT_MAX)
         return SOUND_NOT_MP3;
 

@@ -1,5 +1,5 @@
-# Shared by scripts/run, scripts/test and scripts/screenshot: the one list of
-# Debian packages Brindle needs, and the configure-and-build step.
+# Shared by the scripts in this folder: the lists of Debian packages Brindle
+# needs, and the configure-and-build step.
 
 BRINDLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BRINDLE_BUILD=${BRINDLE_BUILD:-$BRINDLE_ROOT/build}
@@ -19,13 +19,23 @@ BRINDLE_PACKAGES=(
     dpkg-dev desktop-file-utils appstream
 )
 
+# What scripts/fuzz needs: clang with the libFuzzer and sanitizer runtimes
+# (libclang-rt is only recommended by clang), and what the fuzzed readers and
+# their seeds use.
+BRINDLE_FUZZ_PACKAGES=(
+    cmake ninja-build pkg-config clang libclang-rt-14-dev
+    qt6-base-dev libmpg123-dev lame
+)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# Installs the packages named, or BRINDLE_PACKAGES, that are missing.
 install_packages() {
-    local missing=()
-    for pkg in "${BRINDLE_PACKAGES[@]}"; do
+    local wanted=("$@") missing=()
+    [ $# -gt 0 ] || wanted=("${BRINDLE_PACKAGES[@]}")
+    for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

@@ -97,6 +97,18 @@ TEST(OptionFileFormat, FoldersAreStoredAsUtf8) {
     EXPECT_EQ(read, options);
 }
 
+// Qt's decoders drop a leading U+FEFF as a byte order mark unless told not to.
+TEST(OptionFileFormat, ALeadingFeffStaysInTheFolderInEitherForm) {
+    const ConvertOptions options = WithWaveFolder(QStringLiteral("\uFEFF/home/ann"));
+    ConvertOptions read;
+    ASSERT_TRUE(Decode(Encode(options), read));
+    EXPECT_EQ(read, options);
+    ASSERT_TRUE(Decode(Hex("fffeff02fffe4100") + kRestOfRecord, read));
+    EXPECT_EQ(read.m_strWaveFolder, QStringLiteral("\uFEFFA"));
+    ASSERT_TRUE(Decode(Hex("0241c3") + kRestOfRecord, read));
+    EXPECT_EQ(read.m_strWaveFolder, QStringLiteral("A\uFFFD")) << "an unfinished sequence";
+}
+
 TEST(OptionFileFormat, ReaderAcceptsEveryPrefixForm) {
     const QByteArray utf16 = Hex("4d00fc00f397"); // "Mü音"
     const struct {

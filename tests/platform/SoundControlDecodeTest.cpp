@@ -216,6 +216,37 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     control.Close(); // after a failure: harmless
 }
 
+// A Layer II frame of the stream's own version, rate and mode is junk to the
+// probe, yet the library would decode it into 1152 samples of noise.
+TEST_F(SoundDecodeTest, JunkFramesAroundAndBetweenTheStreamsFramesNeverBecomeSound) {
+    const QString clean = m_dir.filePath("clean.mp3");
+    ToneSpec tone;
+    tone.sampleRate = 22050;
+    tone.channels = 1;
+    tone.seconds = 0.5;
+    ASSERT_TRUE(WriteToneMp3(clean, tone, 32, {"-t"})) << "lame failed";
+    const QByteArray stream = ReadAll(clean);
+    QByteArray junk = stream.left(4);
+    junk[1] = char((junk[1] & ~0x06) | 0x04); // Layer II
+    junk[2] = char(junk[2] & ~0x02);          // unpadded: 144000 * 32 kbit/s / 22050 Hz bytes
+    junk += QByteArray(208 - 4, '\0');
+    const QString spliced = m_dir.filePath("spliced.mp3");
+    ASSERT_TRUE(WriteBytes(spliced, junk + stream + junk + stream + junk));
+
+    bool ok = false;
+    for (const QString& source : {clean, spliced}) {
+        SoundControl control;
+        EventLog log;
+        log.Attach(control);
+        ASSERT_EQ(control.Open(source, source + ".wav"), SOUND_OK);
+        Decode(control, log);
+        ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
+    }
+    const qint64 cleanFrames = ReadPcmWave(clean + ".wav", &ok).frames();
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ReadPcmWave(spliced + ".wav", &ok).frames(), 2 * cleanFrames);
+}
+
 TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
     const QString mp3 = MakeMp3("tone.mp3", 2.0);
     // The worker stops after its first frame until it is told to end, so the

@@ -86,14 +86,16 @@ bool WriteToneWave(const QString& path, const ToneSpec& tone) {
     return WriteBytes(path, header + data);
 }
 
-bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps) {
+bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps,
+                  const QStringList& lameOptions) {
     QTemporaryDir dir;
     const QString wave = dir.filePath("tone.wav");
     ToneSpec pcm = tone;
     pcm.format = SampleFormat::S16;
     if (!WriteToneWave(wave, pcm))
         return false;
-    return RunTool("lame", {"--quiet", "-b", QString::number(kbps), wave, path});
+    return RunTool("lame", QStringList{"--quiet", "-b", QString::number(kbps)} + lameOptions +
+                               QStringList{wave, path});
 }
 
 DecodedAudio ReadPcmWave(const QString& path, bool* ok) {

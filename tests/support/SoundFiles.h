@@ -23,8 +23,10 @@ struct ToneSpec {
 // channel); float samples use format tag 3, the rest PCM. Returns false on an I/O error.
 bool WriteToneWave(const QString& path, const ToneSpec& tone);
 
-// Encodes a tone with the `lame` command-line tool at `kbps`; returns false when it fails.
-bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps = 128);
+// Encodes a tone with the `lame` command-line tool at `kbps`, passing it
+// `lameOptions` too; returns false when it fails.
+bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps = 128,
+                  const QStringList& lameOptions = {});
 
 // Interleaved 16-bit samples and the format of a decoded file.
 struct DecodedAudio {
