@@ -47,33 +47,4 @@ protected:
             checks << m_list->GetCheck(row);
         return checks;
     }
-
-    QPoint RowCentre(int row) const {
-        return m_list->visualRect(m_list->model()->index(row, 1)).center();
-    }
-
-    void RightClickRow(int row) {
-        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
-    }
-
-    // The open pop-up menu `menuId`, or nullptr.
-    QMenu* OpenMenu(int menuId) const {
-        for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
-            if (menu->isVisible())
-                return menu;
-        return nullptr;
-    }
-
-    // Chooses the entry `text` of the open menu `menuId`.
-    void Choose(int menuId, const QString& text) {
-        QMenu* menu = OpenMenu(menuId);
-        ASSERT_NE(menu, nullptr) << menuId;
-        for (QAction* action : menu->actions())
-            if (action->text() == text) {
-                menu->hide();
-                action->trigger();
-                return;
-            }
-        FAIL() << "no entry " << text.toStdString();
-    }
 };

@@ -7,6 +7,7 @@
 #include "resource.h"
 
 #include <QDir>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -39,6 +40,36 @@ protected:
         QWidget* control = Control(id);
         ASSERT_NE(control, nullptr) << id;
         QTest::mouseClick(control, Qt::LeftButton);
+    }
+
+    // Where a person points at a row, and the row menus they open there.
+    QPoint RowCentre(int row) const {
+        return m_list->visualRect(m_list->model()->index(row, 1)).center();
+    }
+
+    void RightClickRow(int row) {
+        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
+    }
+
+    // The open pop-up menu `menuId`, or nullptr.
+    QMenu* OpenMenu(int menuId) const {
+        for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
+            if (menu->isVisible())
+                return menu;
+        return nullptr;
+    }
+
+    // Chooses the entry `text` of the open menu `menuId`.
+    void Choose(int menuId, const QString& text) {
+        QMenu* menu = OpenMenu(menuId);
+        ASSERT_NE(menu, nullptr) << menuId;
+        for (QAction* action : menu->actions())
+            if (action->text() == text) {
+                menu->hide();
+                action->trigger();
+                return;
+            }
+        FAIL() << "no entry " << text.toStdString();
     }
 
     // The music folder, or the file `name` in it.

@@ -40,29 +40,27 @@ protected:
 
     void Select(int row) { m_list->SetSelectedRow(row); }
 
-    QPoint RowCentre(int row) const {
-        return m_list->visualRect(m_list->model()->index(row, 1)).center();
+    // Whether the player's own control reports a position past `frames` within 5 s.
+    static bool PlaysPast(CPlayerDialog* player, int frames) {
+        auto* own = player->findChild<CMp3Play*>(QString::number(IDC_PLAYER_CONTROL));
+        if (!own)
+            return false;
+        int heard = 0;
+        QObject::connect(own, &CMp3Play::OnProgress, player,
+                         [&](int position) { heard = position; });
+        const bool played = QTest::qWaitFor([&] { return heard > frames; }, 5000);
+        QObject::disconnect(own, &CMp3Play::OnProgress, player, nullptr);
+        return played;
     }
 
     void DoubleClickRow(int row) {
         QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, RowCentre(row));
     }
 
-    // Chooses `text` from the row menu of the selected row, as a person does.
+    // Chooses `text` from the row menu of `row`, as a person does.
     void ChooseFromRowMenu(int row, const QString& text) {
-        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
-        QMenu* menu = nullptr;
-        for (QMenu* open : m_dialog->findChildren<QMenu*>(QString::number(IDR_ROW_MENU)))
-            if (open->isVisible())
-                menu = open;
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text() == text) {
-                menu->hide();
-                action->trigger();
-                return;
-            }
-        FAIL() << "no entry " << text.toStdString();
+        RightClickRow(row);
+        Choose(IDR_ROW_MENU, text);
     }
 
     // Runs `action`, which must open the player, and `work` on it once it shows.
@@ -366,12 +364,7 @@ TEST_F(PlayListFilesTest, ThePlayerOpensWhileAnMp3BatchDecodes) {
     Select(1);
     WithPlayer([&] { Click(IDC_PLAY); },
                [&](CPlayerDialog* player) {
-                   auto* own = player->findChild<CMp3Play*>(QString::number(IDC_PLAYER_CONTROL));
-                   ASSERT_NE(own, nullptr);
-                   int heard = 0;
-                   QObject::connect(own, &CMp3Play::OnProgress,
-                                    [&](int position) { heard = position; });
-                   EXPECT_TRUE(QTest::qWaitFor([&] { return heard > 20; }, 5000));
+                   EXPECT_TRUE(PlaysPast(player, 20));
                    ExpectStreams(1);
                    Press(player, IDC_PLAYER_STOP);
                });
