@@ -39,6 +39,8 @@ bool IsLayer3Bitrate(int kbps) {
     return std::find(kLayer3Bitrates.begin(), kLayer3Bitrates.end(), kbps) != kLayer3Bitrates.end();
 }
 
+} // namespace
+
 lame_t SetUpLame(const StreamFormat& format) {
     std::lock_guard lock(g_setupMutex);
     lame_t lame = lame_init();
@@ -62,21 +64,37 @@ lame_t SetUpLame(const StreamFormat& format) {
     return lame;
 }
 
-// About one second of audio per chunk, in samples of all channels together.
 uint32_t ChunkSamplesFor(const StreamFormat& format) {
     return uint32_t(format.inputRate * format.channels);
 }
 
-// LAME's documented worst case, 1.25 * samples per channel + 7200, counted
-// at whichever side of the resampler has more samples; one carried sample
-// may join a full chunk.
-uint32_t OutputBytesFor(const StreamFormat& format, uint32_t chunkSamples) {
-    const double inputFrames = chunkSamples / format.channels + 1;
-    const double outputFrames = std::ceil(inputFrames * kOutputRate / format.inputRate);
-    return uint32_t(std::ceil(1.25 * std::max(inputFrames, outputFrames))) + 7200;
+// 1.25 * samples per channel + 7200, counted at whichever side of the
+// resampler has more samples.
+uint32_t LameOutputBytes(const StreamFormat& format, uint64_t inputFrames) {
+    const double outputFrames = std::ceil(double(inputFrames) * kOutputRate / format.inputRate);
+    return uint32_t(std::ceil(1.25 * std::max(double(inputFrames), outputFrames))) + 7200;
 }
 
-} // namespace
+uint64_t FramesToKeep(uint64_t inputFrames, int inputRate) {
+    const uint64_t outputSamples =
+        (inputFrames * kOutputRate + uint64_t(inputRate) - 1) / uint64_t(inputRate);
+    return (outputSamples + kFrameSamples - 1) / kFrameSamples;
+}
+
+SampleCarry::SampleCarry(int channels, uint32_t chunkSamples) : m_nChannels(channels) {
+    m_carry.reserve(size_t(channels));
+    m_joined.reserve(chunkSamples + size_t(channels));
+}
+
+std::span<const int16_t> SampleCarry::Whole(const int16_t* samples, uint32_t count) {
+    if (m_carry.empty() && count % m_nChannels == 0)
+        return {samples, count};
+    m_joined.assign(m_carry.begin(), m_carry.end());
+    m_joined.insert(m_joined.end(), samples, samples + count);
+    const size_t whole = m_joined.size() - m_joined.size() % m_nChannels;
+    m_carry.assign(m_joined.begin() + whole, m_joined.end());
+    return {m_joined.data(), whole};
+}
 
 std::optional<StreamFormat> FormatFromConfig(const BE_CONFIG& config) {
     const std::optional<MPEG_mode> mode = ModeFromConfig(config.byMode);
@@ -101,10 +119,9 @@ std::unique_ptr<EncoderStream> EncoderStream::Open(const StreamFormat& format) {
 EncoderStream::EncoderStream(lame_t lame, const StreamFormat& format)
     : m_hLame(lame), m_nChannels(format.channels), m_nInputRate(format.inputRate),
       m_nChunkSamples(ChunkSamplesFor(format)),
-      m_nOutputBytes(OutputBytesFor(format, m_nChunkSamples)), m_frames(format.kbps) {
-    m_carry.reserve(m_nChannels);
-    m_joined.reserve(m_nChunkSamples + m_nChannels);
-}
+      // One carried sample may join a full chunk.
+      m_nOutputBytes(LameOutputBytes(format, m_nChunkSamples / format.channels + 1)),
+      m_frames(format.kbps), m_carry(format.channels, m_nChunkSamples) {}
 
 EncoderStream::~EncoderStream() {
     lame_close(m_hLame);
@@ -117,15 +134,8 @@ BE_ERR EncoderStream::Encode(const int16_t* samples, uint32_t count, uint8_t* ou
         return BE_ERR_INVALID_HANDLE;
     if (count > m_nChunkSamples)
         return BE_ERR_INVALID_ARGUMENT;
-    if (m_carry.empty() && count % m_nChannels == 0)
-        return EncodeFrames(samples, int(count / m_nChannels), output, written);
-    // A chunk that splits a frame: join it to the left-over sample and keep
-    // the new remainder for the next chunk, so the channels stay in step.
-    m_joined.assign(m_carry.begin(), m_carry.end());
-    m_joined.insert(m_joined.end(), samples, samples + count);
-    const size_t whole = m_joined.size() - m_joined.size() % m_nChannels;
-    m_carry.assign(m_joined.begin() + whole, m_joined.end());
-    return EncodeFrames(m_joined.data(), int(whole / m_nChannels), output, written);
+    const std::span<const int16_t> whole = m_carry.Whole(samples, count);
+    return EncodeFrames(whole.data(), int(whole.size() / m_nChannels), output, written);
 }
 
 BE_ERR EncoderStream::EncodeFrames(const int16_t* samples, int frames, uint8_t* output,
@@ -143,25 +153,15 @@ BE_ERR EncoderStream::EncodeFrames(const int16_t* samples, int frames, uint8_t* 
     return BE_ERR_SUCCESSFUL;
 }
 
-// Without an Info frame a decoder cannot trim LAME's delay and padding, and
-// plays every frame whole. Ending after the frame that holds the last input
-// sample's time keeps the decoded length within one frame of the input; the
-// frames after it hold mostly padding.
-uint64_t EncoderStream::FramesToKeep() const {
-    const uint64_t outputSamples =
-        (m_nInputFrames * kOutputRate + uint64_t(m_nInputRate) - 1) / uint64_t(m_nInputRate);
-    return (outputSamples + kFrameSamples - 1) / kFrameSamples;
-}
-
 BE_ERR EncoderStream::Flush(uint8_t* output, uint32_t* written) {
     std::lock_guard lock(m_mutex);
     if (m_bFlushed)
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
-    m_carry.clear(); // half a frame has no partner; it cannot be encoded
+    m_carry.Clear();
     const int bytes = lame_encode_flush(m_hLame, output, int(m_nOutputBytes));
     if (bytes < 0)
         return BE_ERR_ENCODER_FAILED;
-    *written = m_frames.Follow(output, uint32_t(bytes), FramesToKeep());
+    *written = m_frames.Follow(output, uint32_t(bytes), FramesToKeep(m_nInputFrames, m_nInputRate));
     return BE_ERR_SUCCESSFUL;
 }

@@ -1,5 +1,5 @@
-// One MP3 stream over LAME: the format it was opened with, the encoder and the
-// sample that an odd chunk left over.
+// One MP3 stream over one LAME encoder: the format it was opened with, the
+// encoder and the sample that an odd chunk left over.
 #pragma once
 
 #include "FrameTracker.h"
@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 struct StreamFormat {
@@ -23,24 +24,66 @@ struct StreamFormat {
 // The format a configuration asks for, or nothing when LAME cannot honour it.
 std::optional<StreamFormat> FormatFromConfig(const BE_CONFIG& config);
 
-class EncoderStream {
+// A LAME encoder set up for the format, or null when LAME refuses it.
+lame_t SetUpLame(const StreamFormat& format);
+
+// LAME's documented worst case for `inputFrames` frames of input.
+uint32_t LameOutputBytes(const StreamFormat& format, uint64_t inputFrames);
+
+// Without an Info frame a decoder cannot trim LAME's delay and padding, and
+// plays every frame whole. Ending after the frame that holds the last input
+// sample's time keeps the decoded length within one frame of the input; the
+// frames after it hold mostly padding.
+uint64_t FramesToKeep(uint64_t inputFrames, int inputRate);
+
+// Keeps the channels in step when a chunk splits a frame: the samples of an
+// incomplete frame wait for the next chunk.
+class SampleCarry {
+public:
+    SampleCarry(int channels, uint32_t chunkSamples);
+    // The whole frames of the carried samples followed by `samples`.
+    std::span<const int16_t> Whole(const int16_t* samples, uint32_t count);
+    // Half a frame has no partner; it cannot be encoded.
+    void Clear() { m_carry.clear(); }
+
+private:
+    int m_nChannels;
+    std::vector<int16_t> m_carry;  // at most channels - 1 samples
+    std::vector<int16_t> m_joined; // carry followed by the next chunk
+};
+
+// What the entry points call on a stream, one call at a time per stream.
+class Mp3Stream {
+public:
+    virtual ~Mp3Stream() = default;
+    virtual uint32_t ChunkSamples() const = 0;
+    virtual uint32_t OutputBytes() const = 0;
+    virtual BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                          uint32_t* written) = 0;
+    virtual BE_ERR Flush(uint8_t* output, uint32_t* written) = 0;
+    // Ends the stream's work at once, from any thread; its calls then fail.
+    virtual void Cancel() {}
+};
+
+// The whole stream on one encoder, on the caller's thread.
+class EncoderStream : public Mp3Stream {
 public:
     // Null when LAME refuses the format.
     static std::unique_ptr<EncoderStream> Open(const StreamFormat& format);
-    ~EncoderStream();
+    ~EncoderStream() override;
     EncoderStream(const EncoderStream&) = delete;
     EncoderStream& operator=(const EncoderStream&) = delete;
 
-    uint32_t ChunkSamples() const { return m_nChunkSamples; }
-    uint32_t OutputBytes() const { return m_nOutputBytes; }
+    uint32_t ChunkSamples() const override { return m_nChunkSamples; }
+    uint32_t OutputBytes() const override { return m_nOutputBytes; }
 
-    BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output, uint32_t* written);
-    BE_ERR Flush(uint8_t* output, uint32_t* written);
+    BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                  uint32_t* written) override;
+    BE_ERR Flush(uint8_t* output, uint32_t* written) override;
 
 private:
     EncoderStream(lame_t lame, const StreamFormat& format);
     BE_ERR EncodeFrames(const int16_t* samples, int frames, uint8_t* output, uint32_t* written);
-    uint64_t FramesToKeep() const;
 
     std::mutex m_mutex; // one call at a time on this stream
     lame_t m_hLame;
@@ -51,6 +94,8 @@ private:
     bool m_bFlushed = false;
     uint64_t m_nInputFrames = 0; // one sample of every channel
     FrameTracker m_frames;
-    std::vector<int16_t> m_carry;  // samples of an incomplete frame, at most channels - 1
-    std::vector<int16_t> m_joined; // carry followed by the next chunk
+    SampleCarry m_carry;
 };
+
+// About one second of audio per chunk, in samples of all channels together.
+uint32_t ChunkSamplesFor(const StreamFormat& format);

@@ -1,8 +1,10 @@
-#include "EncoderStream.h"
+#include "SegmentedStream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 
 namespace {
@@ -14,7 +16,7 @@ constexpr uint8_t kLibraryMinorVersion = 0;
 // pointer, so closing a handle on another thread never frees a stream in use.
 class StreamTable {
 public:
-    bool Add(std::shared_ptr<EncoderStream> stream, HBE_STREAM* handle) {
+    bool Add(std::shared_ptr<Mp3Stream> stream, HBE_STREAM* handle) {
         std::lock_guard lock(m_mutex);
         if (m_streams.size() >= kMaxStreams)
             return false;
@@ -26,23 +28,34 @@ public:
         return true;
     }
 
-    std::shared_ptr<EncoderStream> Find(HBE_STREAM handle) {
+    std::shared_ptr<Mp3Stream> Find(HBE_STREAM handle) {
         std::lock_guard lock(m_mutex);
         const auto found = m_streams.find(handle);
         return found == m_streams.end() ? nullptr : found->second;
     }
 
+    // A call still in progress keeps the stream, so it is cancelled first:
+    // its threads end now, not when that call returns.
     bool Remove(HBE_STREAM handle) {
         std::lock_guard lock(m_mutex);
-        return m_streams.erase(handle) == 1;
+        const auto found = m_streams.find(handle);
+        if (found == m_streams.end())
+            return false;
+        found->second->Cancel();
+        m_streams.erase(found);
+        return true;
     }
 
 private:
     static constexpr size_t kMaxStreams = 4096;
     std::mutex m_mutex;
-    std::unordered_map<HBE_STREAM, std::shared_ptr<EncoderStream>> m_streams;
+    std::unordered_map<HBE_STREAM, std::shared_ptr<Mp3Stream>> m_streams;
     HBE_STREAM m_nNext = 0;
 };
+
+int EncodingThreads() {
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
 
 StreamTable& Streams() {
     static StreamTable table;
@@ -73,7 +86,7 @@ BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samples, uint32_t* buffer
     const std::optional<StreamFormat> format = FormatFromConfig(*config);
     if (!format)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    std::shared_ptr<EncoderStream> encoder = EncoderStream::Open(*format);
+    std::shared_ptr<Mp3Stream> encoder = OpenStream(*format, EncodingThreads());
     if (!encoder)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     const uint32_t chunkSamples = encoder->ChunkSamples();
@@ -89,7 +102,7 @@ BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* sam
                      uint8_t* output, uint32_t* written) {
     if ((!samples && sampleCount) || !output || !written)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::shared_ptr<EncoderStream> encoder = Streams().Find(stream);
+    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(stream);
     if (!encoder)
         return BE_ERR_INVALID_HANDLE;
     return encoder->Encode(samples, sampleCount, output, written);
@@ -98,7 +111,7 @@ BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* sam
 BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
     if (!output || !written)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::shared_ptr<EncoderStream> encoder = Streams().Find(stream);
+    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(stream);
     if (!encoder)
         return BE_ERR_INVALID_HANDLE;
     return encoder->Flush(output, written);

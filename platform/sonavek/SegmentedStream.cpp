@@ -1,0 +1,304 @@
+#include "SegmentedStream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+constexpr uint64_t kOutputRate = 44100;
+constexpr uint64_t kFrameSamples = 1152;
+// Input beyond a segment's last frame: LAME's look-ahead before it writes a
+// frame out.
+constexpr uint64_t kLookAheadFrames = 16;
+// The padding pattern of every Layer III bit rate at 44100 Hz repeats within 49 frames.
+constexpr uint64_t kPaddingPeriod = 49;
+// Longer periods would hold too much input per segment.
+constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
+constexpr uint64_t kSegmentTargetFrames = 8 * kPaddingPeriod;
+constexpr uint32_t kLargestFrameBytes = 1441; // 320 kbit/s with padding
+// Input frames handed to LAME at a time; a cancel is seen between them.
+constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
+
+} // namespace
+
+struct Segment {
+    uint64_t firstFrame = 0;
+    std::vector<int16_t> input;
+    size_t inputWanted = 0;  // input frames before the segment is handed out
+    size_t framesWanted = 0; // 0 for the last segment, which flushes
+    FrameRun output;
+    bool done = false; // under the pool mutex
+    bool failed = false;
+};
+
+namespace {
+
+bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
+                 const std::atomic<bool>& cancelled) {
+    FrameRun& run = segment.output;
+    const size_t total = segment.input.size() / size_t(format.channels);
+    for (size_t fed = 0; fed < total;) {
+        if (cancelled || (segment.framesWanted && run.frames.size() >= segment.framesWanted))
+            break;
+        const size_t frames = std::min<size_t>(kPieceFrames, total - fed);
+        const size_t at = run.bytes.size();
+        run.bytes.resize(at + LameOutputBytes(format, frames));
+        int16_t* pcm = segment.input.data() + fed * size_t(format.channels);
+        const int room = int(run.bytes.size() - at);
+        const int bytes =
+            format.channels == 2
+                ? lame_encode_buffer_interleaved(lame, pcm, int(frames), &run.bytes[at], room)
+                : lame_encode_buffer(lame, pcm, pcm, int(frames), &run.bytes[at], room);
+        if (bytes < 0)
+            return false;
+        run.bytes.resize(at + size_t(bytes));
+        fed += frames;
+        if (!ParseFrames(run))
+            return false;
+    }
+    if (cancelled)
+        return false;
+    if (segment.framesWanted == 0) {
+        const size_t at = run.bytes.size();
+        run.bytes.resize(at + 7200 + 4 * kLargestFrameBytes);
+        const int bytes = lame_encode_flush(lame, &run.bytes[at], int(run.bytes.size() - at));
+        if (bytes < 0)
+            return false;
+        run.bytes.resize(at + size_t(bytes));
+        return ParseFrames(run);
+    }
+    if (run.frames.size() < segment.framesWanted)
+        return false;
+    KeepFrames(run, segment.framesWanted);
+    return true;
+}
+
+bool EncodeSegment(const StreamFormat& format, Segment& segment,
+                   const std::atomic<bool>& cancelled) {
+    segment.output.firstFrame = segment.firstFrame;
+    lame_t lame = SetUpLame(format);
+    if (!lame)
+        return false;
+    const bool encoded = FeedSegment(lame, format, segment, cancelled);
+    lame_close(lame);
+    segment.input = {};
+    return encoded;
+}
+
+uint32_t SegmentedOutputBytes(uint64_t segmentFrames, size_t maxInFlight) {
+    const uint64_t frames = segmentFrames + kPrimingFrames + kJoinWindowFrames + kLookAheadFrames;
+    // Everything in flight and the last segment, with its flush, at once.
+    return uint32_t((maxInFlight + 1) * (frames + 4) * kLargestFrameBytes + 7200);
+}
+
+} // namespace
+
+uint64_t AlignmentPeriod(int inputRate) {
+    // Frame F starts on input sample F * 1152 * rate / 44100.
+    const uint64_t wholeSamples =
+        kOutputRate / std::gcd(kOutputRate, kFrameSamples * uint64_t(inputRate));
+    return std::lcm(kPaddingPeriod, wholeSamples);
+}
+
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
+                                      uint64_t segmentPeriods) {
+    const uint64_t period = AlignmentPeriod(format.inputRate);
+    if (threads <= 1 || period > kLongestPeriod)
+        return EncoderStream::Open(format);
+    lame_t lame = SetUpLame(format);
+    if (!lame)
+        return nullptr;
+    lame_close(lame);
+    if (segmentPeriods == 0)
+        segmentPeriods = std::max<uint64_t>(1, kSegmentTargetFrames / period);
+    return std::make_unique<SegmentedStream>(format, threads, segmentPeriods * period);
+}
+
+SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames)
+    : m_format(format), m_nSegmentFrames(segmentFrames), m_nMaxInFlight(2 * size_t(threads)),
+      m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight)),
+      m_carry(format.channels, m_nChunkSamples) {
+    StartSegment(0, nullptr);
+    for (int i = 0; i < threads; ++i)
+        m_threads.emplace_back([this] { Work(); });
+}
+
+SegmentedStream::~SegmentedStream() {
+    Cancel();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+void SegmentedStream::Cancel() {
+    std::lock_guard lock(m_poolMutex);
+    m_bCancelled = true;
+    m_wake.notify_all();
+    m_done.notify_all();
+}
+
+std::vector<uint64_t> SegmentedStream::Joins() {
+    std::lock_guard lock(m_callMutex);
+    return m_joins;
+}
+
+void SegmentedStream::Work() {
+    std::unique_lock lock(m_poolMutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty(); });
+        if (m_bCancelled)
+            return;
+        const std::shared_ptr<Segment> segment = std::move(m_queue.front());
+        m_queue.pop_front();
+        lock.unlock();
+        const bool encoded = EncodeSegment(m_format, *segment, m_bCancelled);
+        lock.lock();
+        segment->failed = !encoded;
+        segment->done = true;
+        m_done.notify_all();
+    }
+}
+
+uint64_t SegmentedStream::InputFrameAt(uint64_t frame) const {
+    return (frame * kFrameSamples * uint64_t(m_format.inputRate) + kOutputRate - 1) / kOutputRate;
+}
+
+// A segment's input starts at its first frame; the previous segment's input
+// from there on is its beginning.
+void SegmentedStream::StartSegment(uint64_t firstFrame, const Segment* previous) {
+    auto segment = std::make_shared<Segment>();
+    segment->firstFrame = firstFrame;
+    const uint64_t start = InputFrameAt(firstFrame);
+    const uint64_t end = InputFrameAt(firstFrame + m_nSegmentFrames + kPrimingFrames +
+                                      kJoinWindowFrames + kLookAheadFrames);
+    segment->inputWanted = size_t(end - start);
+    segment->input.reserve(segment->inputWanted * size_t(m_format.channels));
+    if (previous) {
+        const size_t from = size_t(start - InputFrameAt(previous->firstFrame));
+        segment->input.assign(previous->input.begin() + ptrdiff_t(from * size_t(m_format.channels)),
+                              previous->input.end());
+    }
+    m_current = std::move(segment);
+}
+
+// Hands the current segment to the threads, waiting for the oldest one when
+// too many are in flight, so that memory stays flat.
+bool SegmentedStream::Dispatch(bool last) {
+    const std::shared_ptr<Segment> segment = m_current;
+    segment->framesWanted =
+        last ? 0 : size_t(m_nSegmentFrames + kPrimingFrames + kJoinWindowFrames);
+    if (!last)
+        StartSegment(segment->firstFrame + m_nSegmentFrames, segment.get());
+    while (m_inOrder.size() >= m_nMaxInFlight)
+        if (!TakeFinished(true))
+            return false;
+    m_inOrder.push_back(segment);
+    std::lock_guard lock(m_poolMutex);
+    m_queue.push_back(segment);
+    m_wake.notify_one();
+    return true;
+}
+
+// Joins the oldest segment if it is encoded (or, with `wait`, once it is).
+bool SegmentedStream::TakeFinished(bool wait) {
+    std::shared_ptr<Segment> segment;
+    {
+        std::unique_lock lock(m_poolMutex);
+        if (wait)
+            m_done.wait(lock, [this] { return m_bCancelled || m_inOrder.front()->done; });
+        if (m_bCancelled || !m_inOrder.front()->done)
+            return false;
+        segment = std::move(m_inOrder.front());
+        m_inOrder.pop_front();
+    }
+    if (segment->failed) {
+        m_bFailed = true;
+        return false;
+    }
+    JoinSegment(*segment);
+    return true;
+}
+
+// The later segment's frames replace the earlier's from the join on; the
+// reservoir bytes its first frame borrows go into the earlier's free bytes.
+void SegmentedStream::JoinSegment(Segment& segment) {
+    if (!m_bHasPending) {
+        m_pending = std::move(segment.output);
+        m_nPendingKeep = 0;
+        m_bHasPending = true;
+        return;
+    }
+    const uint64_t preferred = segment.firstFrame + kPrimingFrames;
+    const uint64_t join = ChooseJoin(m_pending, m_nPendingKeep, segment.output, preferred,
+                                     preferred + kJoinWindowFrames - 1);
+    RelayBorrowedBytes(m_pending, segment.output, join);
+    const FrameInfo& first = m_pending.frames[m_nPendingKeep];
+    const FrameInfo& end = m_pending.frames[size_t(join - m_pending.firstFrame)];
+    m_ready.insert(m_ready.end(), m_pending.bytes.begin() + first.offset,
+                   m_pending.bytes.begin() + end.offset);
+    m_nPendingKeep = size_t(join - segment.firstFrame);
+    m_pending = std::move(segment.output);
+    m_joins.push_back(join);
+}
+
+BE_ERR SegmentedStream::Deliver(uint8_t* output, uint32_t* written) {
+    if (m_ready.size() > m_nOutputBytes)
+        return BE_ERR_ENCODER_FAILED;
+    std::memcpy(output, m_ready.data(), m_ready.size());
+    *written = uint32_t(m_ready.size());
+    m_ready.clear();
+    return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                               uint32_t* written) {
+    std::lock_guard lock(m_callMutex);
+    if (m_bFlushed || m_bCancelled)
+        return BE_ERR_INVALID_HANDLE;
+    if (count > m_nChunkSamples)
+        return BE_ERR_INVALID_ARGUMENT;
+    const std::span<const int16_t> whole = m_carry.Whole(samples, count);
+    const size_t channels = size_t(m_format.channels);
+    m_nInputFrames += whole.size() / channels;
+    for (size_t done = 0; done < whole.size() && !m_bFailed;) {
+        Segment& segment = *m_current;
+        const size_t room = segment.inputWanted * channels - segment.input.size();
+        const size_t take = std::min(room, whole.size() - done);
+        segment.input.insert(segment.input.end(), whole.begin() + ptrdiff_t(done),
+                             whole.begin() + ptrdiff_t(done + take));
+        done += take;
+        if (segment.input.size() == segment.inputWanted * channels && !Dispatch(false))
+            break;
+    }
+    while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {
+    }
+    if (m_bFailed || m_bCancelled)
+        return BE_ERR_ENCODER_FAILED;
+    return Deliver(output, written);
+}
+
+BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
+    std::lock_guard lock(m_callMutex);
+    if (m_bFlushed || m_bCancelled)
+        return BE_ERR_INVALID_HANDLE;
+    m_bFlushed = true;
+    m_carry.Clear();
+    if (!m_bFailed && Dispatch(true))
+        while (!m_inOrder.empty() && TakeFinished(true)) {
+        }
+    if (m_bFailed || m_bCancelled || !m_inOrder.empty())
+        return BE_ERR_ENCODER_FAILED;
+    const uint64_t keep = FramesToKeep(m_nInputFrames, m_format.inputRate);
+    const size_t last =
+        size_t(std::clamp<uint64_t>(keep, m_pending.firstFrame + m_nPendingKeep,
+                                    m_pending.firstFrame + m_pending.frames.size()) -
+               m_pending.firstFrame);
+    if (last > m_nPendingKeep) {
+        const FrameInfo& first = m_pending.frames[m_nPendingKeep];
+        const FrameInfo& end = m_pending.frames[last - 1];
+        m_ready.insert(m_ready.end(), m_pending.bytes.begin() + first.offset,
+                       m_pending.bytes.begin() + end.offset + end.size);
+    }
+    return Deliver(output, written);
+}

@@ -1,0 +1,84 @@
+// One MP3 stream encoded on several threads: the input is cut into segments
+// of whole frames, each encoded by its own LAME encoder that starts a few
+// frames early (priming) and runs on past the segment's end (the overlap);
+// the segments' frames are joined in order inside the overlap.
+#pragma once
+
+#include "EncoderStream.h"
+#include "FrameLayout.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <thread>
+
+// Frames a segment's encoder encodes before the first frame it may give:
+// fewer than 20 lose more than 1 dB around some joins (the join tests).
+constexpr uint64_t kPrimingFrames = 24;
+// Frames after the priming in which a join is looked for.
+constexpr uint64_t kJoinWindowFrames = 12;
+
+// One thread, or a format whose frame alignment would make segments too long,
+// gives the one-encoder stream; otherwise a stream on `threads` threads with
+// segments of `segmentPeriods` alignment periods (0: about five seconds).
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
+                                      uint64_t segmentPeriods = 0);
+
+// Frames between two starts where a fresh encoder writes the same headers and
+// frame sizes as one continuous encode, and its input starts on a whole sample.
+uint64_t AlignmentPeriod(int inputRate);
+
+struct Segment;
+
+class SegmentedStream : public Mp3Stream {
+public:
+    SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames);
+    ~SegmentedStream() override;
+    SegmentedStream(const SegmentedStream&) = delete;
+    SegmentedStream& operator=(const SegmentedStream&) = delete;
+
+    uint32_t ChunkSamples() const override { return m_nChunkSamples; }
+    uint32_t OutputBytes() const override { return m_nOutputBytes; }
+    BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                  uint32_t* written) override;
+    BE_ERR Flush(uint8_t* output, uint32_t* written) override;
+    void Cancel() override;
+
+    // The first frame each join took from the later segment.
+    std::vector<uint64_t> Joins();
+
+private:
+    void Work();
+    void StartSegment(uint64_t firstFrame, const Segment* previous);
+    bool Dispatch(bool last);
+    bool TakeFinished(bool wait);
+    void JoinSegment(Segment& segment);
+    BE_ERR Deliver(uint8_t* output, uint32_t* written);
+    uint64_t InputFrameAt(uint64_t frame) const;
+
+    const StreamFormat m_format;
+    const uint64_t m_nSegmentFrames;
+    const size_t m_nMaxInFlight;
+    const uint32_t m_nChunkSamples;
+    const uint32_t m_nOutputBytes;
+
+    std::mutex m_callMutex; // one call at a time on this stream
+    SampleCarry m_carry;
+    bool m_bFlushed = false;
+    bool m_bFailed = false;
+    uint64_t m_nInputFrames = 0;
+    std::shared_ptr<Segment> m_current;             // being filled by the caller
+    std::deque<std::shared_ptr<Segment>> m_inOrder; // handed out, oldest first
+    FrameRun m_pending;                             // the newest joined segment's frames
+    size_t m_nPendingKeep = 0;                      // its first frame in the stream
+    bool m_bHasPending = false;
+    std::vector<uint8_t> m_ready; // joined bytes for the caller
+    std::vector<uint64_t> m_joins;
+
+    std::mutex m_poolMutex;
+    std::condition_variable m_wake; // workers: a segment is queued, or stop
+    std::condition_variable m_done; // the caller: a segment is encoded, or stop
+    std::deque<std::shared_ptr<Segment>> m_queue;
+    std::atomic<bool> m_bCancelled{false};
+    std::vector<std::thread> m_threads;
+};

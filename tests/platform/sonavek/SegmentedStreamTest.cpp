@@ -1,0 +1,330 @@
+// The stream on several threads against one encoder over the same input: real
+// LAME on both sides, decoded by the independent mpg123 tool.
+#include "SegmentedStream.h"
+#include "SoundFiles.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <numbers>
+#include <random>
+
+namespace {
+
+constexpr int kOutputRate = 44100;
+constexpr size_t kFrameSamples = 1152;
+constexpr double kSeconds = 4.5;
+constexpr int kThreads = 2;
+
+enum class Signal { Tone, Chirp, Impulses, Noise, SilenceThenBurst };
+
+// Band-limited noise: many random partials, defined at any sample rate.
+struct Partials {
+    std::vector<double> frequency, phase;
+    Partials() {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int i = 0; i < 96; ++i) {
+            frequency.push_back(60.0 + 9000.0 * unit(random));
+            phase.push_back(2.0 * std::numbers::pi * unit(random));
+        }
+    }
+    double At(double t) const {
+        double sum = 0.0;
+        for (size_t i = 0; i < frequency.size(); ++i)
+            sum += std::sin(2.0 * std::numbers::pi * frequency[i] * t + phase[i]);
+        return sum / std::sqrt(double(frequency.size()));
+    }
+};
+
+// The signal's value at time t; `burst` is when SilenceThenBurst starts.
+double SignalAt(Signal signal, double t, int channel, double burst) {
+    static const Partials partials;
+    const double twoPi = 2.0 * std::numbers::pi;
+    switch (signal) {
+    case Signal::Tone:
+        return 0.5 * std::sin(twoPi * (440.0 + 220.0 * channel) * t);
+    case Signal::Chirp:
+        return 0.5 * std::sin(twoPi * (100.0 * t + 900.0 * t * t));
+    case Signal::Impulses: {
+        const double sinceClick = std::fmod(t, 0.0937);
+        return 0.8 * std::exp(-std::pow(sinceClick - 0.001, 2) / 2e-8);
+    }
+    case Signal::Noise:
+        return 0.25 * partials.At(t + channel);
+    case Signal::SilenceThenBurst:
+        return t < burst ? 0.0 : 0.3 * partials.At(t);
+    }
+    return 0.0;
+}
+
+std::vector<int16_t> Render(Signal signal, int rate, int channels, double seconds, double burst) {
+    std::vector<int16_t> samples;
+    const size_t frames = size_t(seconds * rate);
+    for (size_t i = 0; i < frames; ++i)
+        for (int channel = 0; channel < channels; ++channel)
+            samples.push_back(
+                int16_t(std::lround(32767.0 * SignalAt(signal, double(i) / rate, channel, burst))));
+    return samples;
+}
+
+std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& samples) {
+    std::vector<uint8_t> mp3;
+    std::vector<uint8_t> output(stream.OutputBytes());
+    uint32_t written = 0;
+    for (size_t done = 0; done < samples.size();) {
+        const uint32_t count =
+            uint32_t(std::min<size_t>(stream.ChunkSamples(), samples.size() - done));
+        EXPECT_EQ(stream.Encode(samples.data() + done, count, output.data(), &written),
+                  BE_ERR_SUCCESSFUL);
+        mp3.insert(mp3.end(), output.begin(), output.begin() + written);
+        done += count;
+    }
+    EXPECT_EQ(stream.Flush(output.data(), &written), BE_ERR_SUCCESSFUL);
+    mp3.insert(mp3.end(), output.begin(), output.begin() + written);
+    return mp3;
+}
+
+StreamFormat Format(int rate, uint8_t mode, int kbps) {
+    BE_CONFIG config{};
+    config.dwConfig = BE_CONFIG_MP3;
+    config.dwSampleRate = uint32_t(rate);
+    config.byMode = mode;
+    config.wBitrate = uint16_t(kbps);
+    return *FormatFromConfig(config);
+}
+
+std::vector<uint8_t> EncodeOnOneEncoder(const StreamFormat& format,
+                                        const std::vector<int16_t>& samples) {
+    return EncodeAll(*EncoderStream::Open(format), samples);
+}
+
+// Every main data byte of the run, in order, without headers and side info.
+std::vector<uint8_t> MainDataStream(const FrameRun& run) {
+    std::vector<uint8_t> data;
+    for (const FrameInfo& frame : run.frames)
+        data.insert(data.end(), run.bytes.begin() + frame.slotOffset,
+                    run.bytes.begin() + frame.offset + frame.size);
+    return data;
+}
+
+std::vector<uint8_t> MainDataOf(const FrameRun& run, const std::vector<uint8_t>& stream,
+                                size_t frame) {
+    const FrameInfo& info = run.frames[frame];
+    return {stream.begin() + info.DataStart(), stream.begin() + info.DataEnd()};
+}
+
+FrameRun Parsed(std::vector<uint8_t> bytes, uint64_t firstFrame = 0) {
+    FrameRun run;
+    run.firstFrame = firstFrame;
+    run.bytes = std::move(bytes);
+    EXPECT_TRUE(ParseFrames(run));
+    return run;
+}
+
+// The decoded samples of channel 0 from mpg123.
+std::vector<double> DecodeWithMpg123(const QTemporaryDir& dir, const std::vector<uint8_t>& mp3) {
+    const QString path = dir.filePath(QStringLiteral("joined.mp3"));
+    const QString wave = dir.filePath(QStringLiteral("joined.wav"));
+    EXPECT_TRUE(WriteBytes(
+        path, QByteArray(reinterpret_cast<const char*>(mp3.data()), qsizetype(mp3.size()))));
+    EXPECT_TRUE(RunTool(QStringLiteral("mpg123"), {"-q", "-w", wave, path}));
+    bool ok = false;
+    const DecodedAudio audio = ReadPcmWave(wave, &ok);
+    EXPECT_TRUE(ok) << "mpg123 could not decode";
+    std::vector<double> channel0;
+    for (size_t i = 0; i < audio.samples.size(); i += size_t(std::max(1, audio.channels)))
+        channel0.push_back(audio.samples[i] / 32768.0);
+    return channel0;
+}
+
+// The decoder's lag behind the reference, by the best correlation.
+size_t DelayOf(const std::vector<double>& decoded, const std::vector<double>& reference) {
+    size_t best = 0;
+    double bestScore = -1.0;
+    const size_t from = reference.size() / 3;
+    for (size_t lag = 0; lag < 3000; ++lag) {
+        double score = 0.0;
+        for (size_t i = from; i < from + 8192 && i + lag < decoded.size(); ++i)
+            score += decoded[i + lag] * reference[i];
+        if (score > bestScore) {
+            bestScore = score;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+// SNR in dB of the 4 frames around a join, or nothing over silence.
+std::optional<double> JoinSnr(const std::vector<double>& decoded,
+                              const std::vector<double>& reference, size_t delay, uint64_t join) {
+    double signal = 0.0;
+    double noise = 0.0;
+    for (size_t i = (join - 2) * kFrameSamples; i < (join + 2) * kFrameSamples; ++i) {
+        const double wanted = i >= delay && i - delay < reference.size() ? reference[i - delay] : 0;
+        const double got = i < decoded.size() ? decoded[i] : 0.0;
+        signal += wanted * wanted;
+        noise += (got - wanted) * (got - wanted);
+    }
+    if (signal < 1e-3)
+        return std::nullopt;
+    return 10.0 * std::log10(signal / std::max(noise, 1e-12));
+}
+
+struct JoinCase {
+    Signal signal;
+    int rate;
+    uint8_t mode;
+    int kbps;
+};
+
+void PrintTo(const JoinCase& c, std::ostream* os) {
+    *os << "signal " << int(c.signal) << ", " << c.rate << " Hz, mode " << int(c.mode) << ", "
+        << c.kbps << " kbit/s";
+}
+
+class JoinTest : public ::testing::TestWithParam<JoinCase> {
+protected:
+    QTemporaryDir m_dir;
+};
+
+std::vector<JoinCase> JoinGrid() {
+    std::vector<JoinCase> grid;
+    const Signal kinds[] = {Signal::Tone, Signal::Chirp, Signal::Impulses, Signal::Noise,
+                            Signal::SilenceThenBurst};
+    for (Signal signal : kinds)
+        for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
+            for (int kbps : {32, 128, 320})
+                grid.push_back({signal, kOutputRate, mode, kbps});
+    for (int rate : {22050, 48000})
+        for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
+            for (Signal signal : {Signal::Chirp, Signal::Noise})
+                grid.push_back({signal, rate, mode, 128});
+    return grid;
+}
+
+// Segments of one alignment period, so that a few seconds hold several joins.
+TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
+    const JoinCase c = GetParam();
+    const StreamFormat format = Format(c.rate, c.mode, c.kbps);
+    const uint64_t segmentFrames = AlignmentPeriod(c.rate);
+    const double burst = double((segmentFrames + kPrimingFrames) * kFrameSamples) / kOutputRate;
+    const std::vector<int16_t> input = Render(c.signal, c.rate, format.channels, kSeconds, burst);
+
+    SegmentedStream parallel(format, kThreads, segmentFrames);
+    const FrameRun joined = Parsed(EncodeAll(parallel, input));
+    const FrameRun single = Parsed(EncodeOnOneEncoder(format, input));
+    const std::vector<uint64_t> joins = parallel.Joins();
+    ASSERT_GE(joins.size(), 2u);
+
+    ASSERT_EQ(joined.frames.size(), single.frames.size());
+    ASSERT_EQ(joined.bytes.size(), single.bytes.size());
+    for (size_t i = 0; i < joined.frames.size(); ++i)
+        ASSERT_EQ(0, std::memcmp(&joined.bytes[joined.frames[i].offset],
+                                 &single.bytes[single.frames[i].offset], 4))
+            << "header of frame " << i;
+
+    std::vector<double> reference;
+    for (size_t i = 0; i < size_t(kSeconds * kOutputRate); ++i)
+        reference.push_back(SignalAt(c.signal, double(i) / kOutputRate, 0, burst));
+    const std::vector<double> joinedAudio = DecodeWithMpg123(m_dir, joined.bytes);
+    const std::vector<double> singleAudio = DecodeWithMpg123(m_dir, single.bytes);
+    ASSERT_EQ(joinedAudio.size(), single.frames.size() * kFrameSamples);
+    ASSERT_EQ(joinedAudio.size(), singleAudio.size());
+    const size_t delay = DelayOf(singleAudio, reference);
+    for (uint64_t join : joins) {
+        const std::optional<double> ours = JoinSnr(joinedAudio, reference, delay, join);
+        const std::optional<double> theirs = JoinSnr(singleAudio, reference, delay, join);
+        if (ours && theirs) {
+            EXPECT_GE(*ours, *theirs - 1.0) << "join at frame " << join;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, JoinTest, ::testing::ValuesIn(JoinGrid()));
+
+// An encoder started on a later frame, joined to one that started at 0.
+TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
+    const StreamFormat format = Format(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const std::vector<int16_t> input = Render(Signal::Noise, kOutputRate, 2, 3.0, 0.0);
+    const uint64_t start = 49;
+    const std::vector<int16_t> tail(input.begin() + ptrdiff_t(start * kFrameSamples * 2),
+                                    input.end());
+    FrameRun earlier = Parsed(EncodeOnOneEncoder(format, input));
+    const FrameRun later = Parsed(EncodeOnOneEncoder(format, tail), start);
+    const FrameRun original = earlier;
+
+    const uint64_t join = ChooseJoin(earlier, 0, later, start + 4, start + 15);
+    ASSERT_GT(later.frames[join - start].mainDataBegin, 0u) << "nothing borrowed: no relaying";
+    RelayBorrowedBytes(earlier, later, join);
+    std::vector<uint8_t> bytes(earlier.bytes.begin(),
+                               earlier.bytes.begin() + earlier.frames[join].offset);
+    bytes.insert(bytes.end(), later.bytes.begin() + later.frames[join - start].offset,
+                 later.bytes.end());
+    const FrameRun joined = Parsed(bytes);
+    ASSERT_EQ(joined.frames.size(), join + later.frames.size() - (join - start));
+
+    const std::vector<uint8_t> joinedData = MainDataStream(joined);
+    const std::vector<uint8_t> earlierData = MainDataStream(original);
+    const std::vector<uint8_t> laterData = MainDataStream(later);
+    for (size_t i = 0; i < joined.frames.size(); ++i) {
+        const FrameInfo& frame = joined.frames[i];
+        ASSERT_LE(frame.mainDataBegin, 511u);
+        ASSERT_LE(frame.mainDataBegin, frame.slotStart) << "frame " << i;
+        if (i > 0) {
+            ASSERT_GE(frame.DataStart(), joined.frames[i - 1].DataEnd()) << "frame " << i;
+        }
+        const std::vector<uint8_t> expected = i < join
+                                                  ? MainDataOf(original, earlierData, i)
+                                                  : MainDataOf(later, laterData, i - size_t(start));
+        ASSERT_EQ(MainDataOf(joined, joinedData, i), expected) << "frame " << i;
+    }
+}
+
+// Input that never fills two segments is encoded by one encoder from the start,
+// as a one-encoder stream encodes it.
+TEST(SegmentedStreamTest, ShortInputGivesTheOneEncoderBytes) {
+    for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_MONO}) {
+        const StreamFormat format = Format(48000, mode, 192);
+        const std::vector<int16_t> input = Render(Signal::Chirp, 48000, format.channels, 3.0, 0.0);
+        SegmentedStream parallel(format, kThreads, AlignmentPeriod(48000) * 4);
+        EXPECT_EQ(EncodeAll(parallel, input), EncodeOnOneEncoder(format, input));
+        EXPECT_TRUE(parallel.Joins().empty());
+    }
+}
+
+size_t ThreadsOfThisProcess() {
+    return size_t(QDir(QStringLiteral("/proc/self/task"))
+                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                      .size());
+}
+
+// Closing without a flush, as a stopped batch does, ends the stream's threads
+// at once, with segments still queued and encoding.
+TEST(SegmentedStreamTest, ClosingEarlyEndsItsThreads) {
+    const StreamFormat format = Format(kOutputRate, BE_MP3_MODE_STEREO, 320);
+    const std::vector<int16_t> input = Render(Signal::Noise, kOutputRate, 2, 12.0, 0.0);
+    const size_t before = ThreadsOfThisProcess();
+    auto stream = std::make_unique<SegmentedStream>(format, kThreads, AlignmentPeriod(kOutputRate));
+    EXPECT_EQ(ThreadsOfThisProcess(), before + kThreads);
+    std::vector<uint8_t> output(stream->OutputBytes());
+    uint32_t written = 0;
+    for (size_t done = 0; done < input.size(); done += stream->ChunkSamples())
+        ASSERT_EQ(
+            stream->Encode(input.data() + done,
+                           uint32_t(std::min<size_t>(stream->ChunkSamples(), input.size() - done)),
+                           output.data(), &written),
+            BE_ERR_SUCCESSFUL);
+    std::future<void> closed = std::async(std::launch::async, [&stream] { stream.reset(); });
+    ASSERT_EQ(closed.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+        << "closing hangs";
+    EXPECT_EQ(ThreadsOfThisProcess(), before);
+}
+
+} // namespace
