@@ -206,6 +206,9 @@ std::vector<JoinCase> JoinGrid() {
         for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
             for (Signal signal : {Signal::Chirp, Signal::Noise})
                 grid.push_back({signal, rate, mode, 128});
+    // The lowest and highest input rates.
+    grid.push_back({Signal::Tone, 1000, BE_MP3_MODE_MONO, 128});
+    grid.push_back({Signal::Noise, 384000, BE_MP3_MODE_STEREO, 128});
     return grid;
 }
 
