@@ -1,4 +1,5 @@
 #include "SoundFiles.h"
+#include "ChildProcess.h"
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
@@ -196,13 +197,7 @@ double DominantFrequency(const DecodedAudio& audio, int channel) {
 // state broken, so every later lock on the test's main thread went unseen.
 bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output,
              int timeoutMs) {
-    std::vector<QByteArray> words{QFile::encodeName(program)};
-    for (const QString& argument : arguments)
-        words.push_back(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    ExecArguments argv(QStringList{program} + arguments);
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return false;
@@ -212,7 +207,7 @@ bool RunTool(const QString& program, const QStringList& arguments, QByteArray* o
         dup2(nothing, STDIN_FILENO);
         dup2(pipeEnds[1], STDOUT_FILENO);
         dup2(pipeEnds[1], STDERR_FILENO);
-        execvp(argv[0], argv.data());
+        execvp(argv.Argv()[0], argv.Argv());
         _exit(127);
     }
     close(pipeEnds[1]);
