@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QPointer>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -26,7 +27,8 @@ QAudioFormat::SampleFormat PlayableSampleFormat(const WaveFormat& wave) {
     }
 }
 
-// The sample bytes of a wave file, straight from the file.
+// The sample bytes of a wave file, straight from the file. The sink asks
+// whether it is at its end from its own thread too.
 class WaveDataDevice : public QIODevice {
 public:
     WaveDataDevice(const QString& path, const WaveLayout& layout)
@@ -42,7 +44,7 @@ public:
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        const qint64 read = m_file.read(data, std::min(maxSize, m_remaining));
+        const qint64 read = m_file.read(data, std::min(maxSize, m_remaining.load()));
         if (read > 0)
             m_remaining -= read;
         return read;
@@ -52,7 +54,7 @@ protected:
 private:
     QFile m_file;
     qint64 m_offset;
-    qint64 m_remaining;
+    std::atomic<qint64> m_remaining;
 };
 
 // The sound that plays now; it goes away with the application.

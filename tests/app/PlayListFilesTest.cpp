@@ -188,21 +188,6 @@ TEST_F(PlayListFilesTest, AWaveRowPlaysOnTheServerAndStopEndsIt) {
     EXPECT_EQ(FolderEntries(Music()), QStringList{"Tone.Wav"});
 }
 
-TEST_F(PlayListFilesTest, PlayingRowThreeClearsRowOnesMark) {
-    OpenWindow();
-    for (const char* name : {"one.wav", "two.mp3", "three.WAV"})
-        AddRow(QString(name).endsWith("mp3", Qt::CaseInsensitive) ? MakeMp3(name)
-                                                                  : MakeWave(name, Tone(5, 440)));
-    Select(0);
-    Click(IDC_PLAY);
-    EXPECT_EQ(Statuses(), (QStringList{kPlaying, "", ""}));
-    ChooseFromRowMenu(2, "&Play");
-    EXPECT_EQ(Statuses(), (QStringList{"", "", kPlaying}));
-    EXPECT_TRUE(IsWavePlaying());
-    ExpectStreams(1); // the new sound replaced the old one
-    EXPECT_TRUE(MessagesShown().isEmpty());
-}
-
 TEST_F(PlayListFilesTest, PlayOnTheMarkedRowRestartsItsSoundAndKeepsTheMark) {
     OpenWindow();
     AddRow(MakeWave("short.wav", Tone(0.3, 440)));
@@ -246,23 +231,26 @@ TEST_F(PlayListFilesTest, ADoubleClickTogglesAMarkedWaveRow) {
     EXPECT_TRUE(MessagesShown().isEmpty());
 }
 
-TEST_F(PlayListFilesTest, StopOnAnUnmarkedWaveRowOrAnMp3RowDoesNothing) {
+TEST_F(PlayListFilesTest, StopActsOnlyOnTheMarkedRowAndPlayingAnotherMovesTheMark) {
     OpenWindow();
-    AddRow(MakeWave("playing.wav", Tone(5.0, 440)));
-    AddRow(MakeWave("quiet.wav", Tone(1.0, 440)));
-    AddRow(MakeMp3("song.mp3"));
+    AddRow(MakeWave("one.wav", Tone(5.0, 440)));
+    AddRow(MakeMp3("two.mp3"));
+    AddRow(MakeWave("three.WAV", Tone(5.0, 660)));
     Select(0);
     Click(IDC_PLAY);
     ChooseFromRowMenu(1, "&Stop");
     ChooseFromRowMenu(2, "&Stop");
     EXPECT_EQ(Statuses(), (QStringList{kPlaying, "", ""}));
     EXPECT_TRUE(IsWavePlaying());
-    ExpectStreams(1);
-    EXPECT_TRUE(MessagesShown().isEmpty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    ChooseFromRowMenu(0, "&Stop");
+    ChooseFromRowMenu(2, "&Play");
+    EXPECT_EQ(Statuses(), (QStringList{"", "", kPlaying}));
+    EXPECT_TRUE(IsWavePlaying());
+    ExpectStreams(1); // the new sound replaced the old one
+    ChooseFromRowMenu(2, "&Stop");
     EXPECT_EQ(Statuses(), (QStringList{"", "", ""}));
     EXPECT_FALSE(IsWavePlaying());
+    EXPECT_TRUE(MessagesShown().isEmpty());
 }
 
 TEST_F(PlayListFilesTest, AnMp3RowOpensThePlayerWithItsOwnSoundControl) {

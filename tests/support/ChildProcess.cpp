@@ -7,21 +7,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <vector>
+ExecArguments::ExecArguments(const QStringList& arguments) {
+    for (const QString& argument : arguments)
+        m_words.push_back(QFile::encodeName(argument));
+    for (QByteArray& word : m_words)
+        m_pointers.push_back(word.data());
+    m_pointers.push_back(nullptr);
+}
 
 ChildRun RunChild(const QStringList& arguments) {
-    std::vector<QByteArray> args;
-    for (const QString& argument : arguments)
-        args.push_back(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
+    ExecArguments argv(arguments);
     QElapsedTimer clock;
     clock.start();
     const pid_t pid = fork();
     if (pid == 0) {
-        execvp(argv[0], argv.data());
+        execvp(argv.Argv()[0], argv.Argv());
         _exit(127);
     }
     int status = 0;

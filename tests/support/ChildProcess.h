@@ -2,7 +2,10 @@
 // compare our code with the command-line tools.
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
+
+#include <vector>
 
 struct ChildRun {
     double seconds = -1; // wall time; -1 when the child failed
@@ -11,3 +14,14 @@ struct ChildRun {
 
 // Runs `arguments` (program first) to completion.
 ChildRun RunChild(const QStringList& arguments);
+
+// The argument vector of `arguments` (program first) for execvp.
+class ExecArguments {
+public:
+    explicit ExecArguments(const QStringList& arguments);
+    char** Argv() { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_words;
+    std::vector<char*> m_pointers;
+};

@@ -27,29 +27,25 @@ QByteArray DesktopEntry(const QByteArray& exec) {
            exec + "\n";
 }
 
-TEST(CutAtPlaceholderTest, AQuotedPlaceholderAfterASwitchIsCutBeforeItsQuote) {
-    EXPECT_EQ(CutAtPlaceholder("\"/opt/web browser/browser\" -nohome \"%u\""),
-              "\"/opt/web browser/browser\" -nohome ");
-    EXPECT_EQ(CutAtPlaceholder("browser -nohome \"%F\" --later"), "browser -nohome ");
-}
-
-TEST(CutAtPlaceholderTest, ABarePlaceholderIsCutBeforeIt) {
-    EXPECT_EQ(CutAtPlaceholder("/usr/lib/firefox-esr/firefox-esr %u"),
-              "/usr/lib/firefox-esr/firefox-esr ");
-    EXPECT_EQ(CutAtPlaceholder("chromium --new-window %U --incognito"), "chromium --new-window ");
-    EXPECT_EQ(CutAtPlaceholder("viewer %f"), "viewer ");
-    // The first placeholder counts; a quote on one side only is no quoting.
-    EXPECT_EQ(CutAtPlaceholder("browser --url=%u \"%U\""), "browser --url=");
-    EXPECT_EQ(CutAtPlaceholder("browser \"%u %U"), "browser \"");
-}
-
-TEST(CutAtPlaceholderTest, ALineWithoutPlaceholderIsKeptWhole) {
-    EXPECT_EQ(CutAtPlaceholder("browser -nohome"), "browser -nohome");
-    EXPECT_EQ(CutAtPlaceholder(""), "");
-    // Other field codes and an escaped percent sign are no placeholders.
-    EXPECT_EQ(CutAtPlaceholder("browser %i --rate=100%%u %c"), "browser %i --rate=100%%u %c");
-    EXPECT_EQ(CutAtPlaceholder("browser 50%%%u"), "browser 50%%");
-    EXPECT_EQ(CutAtPlaceholder("browser 100%"), "browser 100%");
+TEST(CutAtPlaceholderTest, CutsBeforeTheFirstPlaceholderOrItsQuote) {
+    const std::pair<QString, QString> cases[] = {
+        {"\"/opt/web browser/browser\" -nohome \"%u\"", "\"/opt/web browser/browser\" -nohome "},
+        {"browser -nohome \"%F\" --later", "browser -nohome "},
+        {"/usr/lib/firefox-esr/firefox-esr %u", "/usr/lib/firefox-esr/firefox-esr "},
+        {"chromium --new-window %U --incognito", "chromium --new-window "},
+        {"viewer %f", "viewer "},
+        // The first placeholder counts; a quote on one side only is no quoting.
+        {"browser --url=%u \"%U\"", "browser --url="},
+        {"browser \"%u %U", "browser \""},
+        // No placeholder: other field codes and an escaped percent sign.
+        {"browser -nohome", "browser -nohome"},
+        {"", ""},
+        {"browser %i --rate=100%%u %c", "browser %i --rate=100%%u %c"},
+        {"browser 50%%%u", "browser 50%%"},
+        {"browser 100%", "browser 100%"},
+    };
+    for (const auto& [line, cut] : cases)
+        EXPECT_EQ(CutAtPlaceholder(line), cut) << line.toStdString();
 }
 
 TEST(HandlerCommandTest, TheAddressFollowsWhatIsLeftAsItsOwnArgument) {
@@ -222,28 +218,20 @@ TEST_F(OpenWebAddressTest, NoHandlerAtAllIs31) {
     EXPECT_FALSE(m_desktop.HasRecord("brindle-browser"));
 }
 
-TEST_F(OpenWebAddressTest, AMissingProgramIs2) {
-    SetHandler("no-such-browser %u");
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_FNF);
-    SetHandler("\"" + QFile::encodeName(m_desktop.Path("nowhere/browser")) + "\" %u");
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_FNF);
-}
-
-TEST_F(OpenWebAddressTest, AProgramThatCannotRunIs5) {
+TEST_F(OpenWebAddressTest, AMissingProgramIs2OneThatCannotRunIs5AndABadLineIs27) {
     m_desktop.AddRecorder("brindle-browser", false);
-    SetHandler("brindle-browser %u");
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_ACCESSDENIED);
-    SetHandler(QFile::encodeName(m_desktop.Bin()) + " %u"); // a folder
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_ACCESSDENIED);
-    EXPECT_FALSE(m_desktop.HasRecord("brindle-browser"));
-}
-
-TEST_F(OpenWebAddressTest, AnExecLineThatCannotBeReadIs27) {
-    m_desktop.AddRecorder("brindle-browser");
-    SetHandler("\"brindle-browser %u");
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_ASSOCINCOMPLETE);
-    SetHandler("%u");
-    EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), SE_ERR_ASSOCINCOMPLETE);
+    const std::pair<QByteArray, int> cases[] = {
+        {"no-such-browser %u", SE_ERR_FNF},
+        {"\"" + QFile::encodeName(m_desktop.Path("nowhere/browser")) + "\" %u", SE_ERR_FNF},
+        {"brindle-browser %u", SE_ERR_ACCESSDENIED},
+        {QFile::encodeName(m_desktop.Bin()) + " %u", SE_ERR_ACCESSDENIED}, // a folder
+        {"\"brindle-browser %u", SE_ERR_ASSOCINCOMPLETE},
+        {"%u", SE_ERR_ASSOCINCOMPLETE},
+    };
+    for (const auto& [exec, code] : cases) {
+        SetHandler(exec);
+        EXPECT_EQ(OpenWebAddress(kAddress, SW_SHOW), code) << exec.toStdString();
+    }
     EXPECT_FALSE(m_desktop.HasRecord("brindle-browser"));
 }
 
