@@ -245,7 +245,8 @@ void SegmentedStream::JoinSegment(Segment& segment) {
 BE_ERR SegmentedStream::Deliver(uint8_t* output, uint32_t* written) {
     if (m_ready.size() > m_nOutputBytes)
         return BE_ERR_ENCODER_FAILED;
-    std::memcpy(output, m_ready.data(), m_ready.size());
+    if (!m_ready.empty()) // an empty vector may have no storage at all
+        std::memcpy(output, m_ready.data(), m_ready.size());
     *written = uint32_t(m_ready.size());
     m_ready.clear();
     return BE_ERR_SUCCESSFUL;
