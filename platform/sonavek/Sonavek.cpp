@@ -35,14 +35,19 @@ public:
     }
 
     // A call still in progress keeps the stream, so it is cancelled first:
-    // its threads end now, not when that call returns.
+    // its threads end now, not when that call returns. The stream is freed
+    // (its threads joined) outside the lock, so other streams' calls go on.
     bool Remove(HBE_STREAM handle) {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_streams.find(handle);
-        if (found == m_streams.end())
-            return false;
-        found->second->Cancel();
-        m_streams.erase(found);
+        std::shared_ptr<Mp3Stream> removed;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto found = m_streams.find(handle);
+            if (found == m_streams.end())
+                return false;
+            removed = std::move(found->second);
+            m_streams.erase(found);
+        }
+        removed->Cancel();
         return true;
     }
 
