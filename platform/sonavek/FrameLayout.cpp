@@ -1,5 +1,7 @@
 #include "FrameLayout.h"
 
+#include "FrameTracker.h"
+
 #include <algorithm>
 
 namespace {
@@ -24,7 +26,7 @@ bool ReadFrame(const uint8_t* at, FrameInfo& frame) {
     const int kbps = kKbps[at[2] >> 4];
     if (kbps == 0)
         return false;
-    frame.size = uint32_t(144 * kbps * 1000 / 44100 + ((at[2] >> 1) & 1));
+    frame.size = FrameBytes(kbps, at);
     const int channels = (at[3] >> 6) == 3 ? 1 : 2;
     const uint32_t sideInfoBytes = channels == 1 ? 17 : 32;
     const uint8_t* side = at + kHeaderBytes;

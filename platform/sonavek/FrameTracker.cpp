@@ -2,16 +2,10 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kSampleRate = 44100;
-
-// MPEG-1 Layer III: 144 * bit rate / sample rate bytes, plus the padding slot.
 uint32_t FrameBytes(int kbps, const uint8_t* header) {
+    constexpr int kSampleRate = 44100;
     return uint32_t(144 * kbps * 1000 / kSampleRate + ((header[2] >> 1) & 1));
 }
-
-} // namespace
 
 uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxFrames) {
     uint32_t pos = 0;

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The bytes of the MPEG-1 Layer III frame at 44100 Hz whose header starts at
+// `header`: 144 * bit rate / sample rate, plus the padding slot.
+uint32_t FrameBytes(int kbps, const uint8_t* header);
+
 class FrameTracker {
 public:
     explicit FrameTracker(int kbps) : m_nKbps(kbps) {}

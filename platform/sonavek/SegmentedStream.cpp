@@ -13,6 +13,9 @@ constexpr uint64_t kFrameSamples = 1152;
 constexpr uint64_t kLookAheadFrames = 16;
 // The padding pattern of every Layer III bit rate at 44100 Hz repeats within 49 frames.
 constexpr uint64_t kPaddingPeriod = 49;
+// A join lies within the later segment's first period, so the earlier one's
+// kept frames always come before it.
+static_assert(kPrimingFrames + kJoinWindowFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 8 * kPaddingPeriod;
