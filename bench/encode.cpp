@@ -2,27 +2,24 @@
 // lame tool on 44100 Hz stereo pink noise and a music-like signal, 60 s and
 // 600 s, at 128 and 320 kbit/s, and compares the joined stream's quality with
 // the one-encoder stream's. Prints figures; it is not a test.
+#include "ChildProcess.h"
 #include "EncoderLibrary.h"
 #include "SegmentedStream.h"
 #include "SoundFiles.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <numbers>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -115,65 +112,6 @@ std::vector<int16_t> MusicLike(double seconds) {
     return samples;
 }
 
-bool WriteWave(const QString& path, const std::vector<int16_t>& samples) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const uint32_t data = uint32_t(samples.size() * 2);
-    const auto le32 = [&](uint32_t v) { file.write(reinterpret_cast<const char*>(&v), 4); };
-    const auto le16 = [&](uint16_t v) { file.write(reinterpret_cast<const char*>(&v), 2); };
-    file.write("RIFF");
-    le32(36 + data);
-    file.write("WAVEfmt ");
-    le32(16);
-    le16(1);
-    le16(2);
-    le32(kRate);
-    le32(kRate * 4);
-    le16(4);
-    le16(16);
-    file.write("data");
-    le32(data);
-    return file.write(reinterpret_cast<const char*>(samples.data()), data) == qint64(data);
-}
-
-struct Run {
-    double seconds = 0.0;
-    double cpuSeconds = 0.0; // user and system, on every core
-    long maxRssKiB = 0;
-};
-
-// Runs a program under /usr/bin/time, whose small process forks it: a child
-// spawned straight from this large one would inherit our peak memory.
-Run Measure(const std::vector<std::string>& command, const QString& rssFile) {
-    std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M %U %S", "-o",
-                                      QFile::encodeName(rssFile).toStdString()};
-    timed.insert(timed.end(), command.begin(), command.end());
-    std::vector<char*> argv;
-    for (const std::string& argument : timed)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    Run run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    QFile rss(rssFile);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !rss.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "%s failed\n", command.front().c_str());
-        std::exit(1);
-    }
-    const QList<QByteArray> fields = rss.readAll().trimmed().split(' ');
-    run.maxRssKiB = fields.value(0).toLong();
-    run.cpuSeconds = fields.value(1).toDouble() + fields.value(2).toDouble();
-    return run;
-}
-
 // One encode in this process, for the quality figures.
 std::vector<uint8_t> EncodeHere(Mp3Stream& stream, const std::vector<int16_t>& samples) {
     std::vector<uint8_t> mp3;
@@ -192,19 +130,13 @@ std::vector<uint8_t> EncodeHere(Mp3Stream& stream, const std::vector<int16_t>& s
     return mp3;
 }
 
-std::vector<int16_t> DecodeWithMpg123(const QTemporaryDir& dir, const std::vector<uint8_t>& mp3) {
+std::vector<int16_t> DecodedByMpg123(const QTemporaryDir& dir, const std::vector<uint8_t>& mp3) {
     const QString path = dir.filePath(QStringLiteral("quality.mp3"));
-    const QString wave = dir.filePath(QStringLiteral("quality.wav"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(mp3.data()),
-                                                       qint64(mp3.size())) != qint64(mp3.size()))
-        std::exit(1);
-    file.close();
-    bool ok = RunTool(QStringLiteral("mpg123"), {"-q", "-w", wave, path}, nullptr, 600000);
-    const DecodedAudio audio = ReadPcmWave(wave, &ok);
+    bool ok = WriteBytes(
+        path, QByteArray(reinterpret_cast<const char*>(mp3.data()), qsizetype(mp3.size())));
+    const DecodedAudio audio = ok ? DecodeWithMpg123(path, &ok) : DecodedAudio{};
     if (!ok)
         std::exit(1);
-    QFile::remove(wave);
     return audio.samples;
 }
 
@@ -246,9 +178,9 @@ void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, u
     config.wBitrate = kbps;
     const StreamFormat format = *FormatFromConfig(config);
     const std::unique_ptr<Mp3Stream> parallel = OpenStream(format, 2);
-    const std::vector<int16_t> ours = DecodeWithMpg123(dir, EncodeHere(*parallel, input));
+    const std::vector<int16_t> ours = DecodedByMpg123(dir, EncodeHere(*parallel, input));
     const std::vector<int16_t> single =
-        DecodeWithMpg123(dir, EncodeHere(*EncoderStream::Open(format), input));
+        DecodedByMpg123(dir, EncodeHere(*EncoderStream::Open(format), input));
     const size_t delay = DelayOf(single, input);
     const size_t frames = single.size() / 2;
     const double wholeOurs = Snr(ours, input, delay, 0, frames);
@@ -280,15 +212,16 @@ void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, u
 }
 
 void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
-    const std::string in = QFile::encodeName(wave).toStdString();
-    const std::string out = QFile::encodeName(dir.filePath("output.mp3")).toStdString();
-    const QString rss = dir.filePath(QStringLiteral("maxrss.txt"));
-    const std::string self =
-        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    const std::string rate = std::to_string(kbps);
-    const Run ours = Measure({self, kChildFlag, in, out, rate}, rss);
-    const Run lame = Measure(
-        {"lame", "--quiet", "-b", rate, "-m", "s", "-q", "3", "--noreplaygain", in, out}, rss);
+    const QString out = dir.filePath("output.mp3");
+    const QString rate = QString::number(kbps);
+    const ChildRun ours =
+        RunChild({QCoreApplication::applicationFilePath(), kChildFlag, wave, out, rate});
+    const ChildRun lame = RunChild(
+        {"lame", "--quiet", "-b", rate, "-m", "s", "-q", "3", "--noreplaygain", wave, out});
+    if (ours.seconds < 0 || lame.seconds < 0) {
+        std::fprintf(stderr, "an encoder failed\n");
+        std::exit(1);
+    }
     // The CPU time shows what the segments' priming and overlap cost, whatever
     // else the machine runs at the same time.
     std::printf("  %d kbit/s: ours %.2f s, lame %.2f s, ratio %.3f (limit 0.55); CPU ours %.2f s, "
@@ -315,7 +248,7 @@ int main(int argc, char** argv) {
         for (int seconds : {60, 600}) {
             const std::vector<int16_t> input = kind.make(seconds);
             const QString wave = dir.filePath(QStringLiteral("input.wav"));
-            if (!WriteWave(wave, input))
+            if (!WritePcmWave(wave, input, kRate, 2))
                 return 1;
             std::printf("%s, %d s\n", kind.name, seconds);
             for (uint16_t kbps : {128, 320}) {

@@ -37,14 +37,6 @@ inline int CountFramesWithFfprobe(const QString& path) {
     return output.trimmed().split(',').first().toInt(); // csv may end in a comma
 }
 
-inline DecodedAudio DecodeWithMpg123(const QString& mp3Path, const QString& wavePath, bool* ok) {
-    if (!RunTool("mpg123", {"-q", "-w", wavePath, mp3Path})) {
-        *ok = false;
-        return {};
-    }
-    return ReadPcmWave(wavePath, ok);
-}
-
 // Everything a control told its owner, and on which thread.
 struct EventLog {
     std::vector<int> progress;

@@ -2,8 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +16,9 @@ ExecArguments::ExecArguments(const QStringList& arguments) {
 }
 
 ChildRun RunChild(const QStringList& arguments) {
-    ExecArguments argv(arguments);
+    QTemporaryDir dir;
+    const QString report = dir.filePath("time.txt");
+    ExecArguments argv(QStringList{"/usr/bin/time", "-f", "%M %U %S", "-o", report} + arguments);
     QElapsedTimer clock;
     clock.start();
     const pid_t pid = fork();
@@ -25,9 +27,14 @@ ChildRun RunChild(const QStringList& arguments) {
         _exit(127);
     }
     int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0)
         return {};
-    return {clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    QFile file(report);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> fields = file.readAll().trimmed().split(' ');
+    return {seconds, fields.value(0).toLong(),
+            fields.value(1).toDouble() + fields.value(2).toDouble()};
 }

@@ -8,11 +8,14 @@
 #include <vector>
 
 struct ChildRun {
-    double seconds = -1; // wall time; -1 when the child failed
-    long maxRssKiB = 0;  // the child's peak resident memory
+    double seconds = -1;     // wall time; -1 when the child failed
+    long maxRssKiB = 0;      // the child's peak resident memory
+    double cpuSeconds = 0.0; // user and system, on every core
 };
 
-// Runs `arguments` (program first) to completion.
+// Runs `arguments` (program first) to completion under /usr/bin/time, whose
+// small process starts it: a child forked straight from a large bench would
+// count the bench's own memory at the fork in its peak.
 ChildRun RunChild(const QStringList& arguments);
 
 // The argument vector of `arguments` (program first) for execvp.

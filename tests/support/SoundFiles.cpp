@@ -91,6 +91,25 @@ void AppendSample(QByteArray& bytes, SampleFormat format, double value) {
 
 } // namespace
 
+// The canonical 44-byte header of a wave file whose data chunk follows.
+static QByteArray WaveHeader(uint16_t formatTag, int channels, int sampleRate, int bytesPerSample,
+                             qint64 dataBytes) {
+    QByteArray header;
+    header.append("RIFF");
+    Append<uint32_t>(header, uint32_t(36 + dataBytes));
+    header.append("WAVEfmt ");
+    Append<uint32_t>(header, 16);
+    Append<uint16_t>(header, formatTag);
+    Append<uint16_t>(header, uint16_t(channels));
+    Append<uint32_t>(header, uint32_t(sampleRate));
+    Append<uint32_t>(header, uint32_t(sampleRate * channels * bytesPerSample));
+    Append<uint16_t>(header, uint16_t(channels * bytesPerSample));
+    Append<uint16_t>(header, uint16_t(bytesPerSample * 8));
+    header.append("data");
+    Append<uint32_t>(header, uint32_t(dataBytes));
+    return header;
+}
+
 bool WriteToneWave(const QString& path, const ToneSpec& tone) {
     const int bytesPerSample = BytesPerSample(tone.format);
     const qint64 frames = qint64(std::llround(tone.seconds * tone.sampleRate));
@@ -102,20 +121,19 @@ bool WriteToneWave(const QString& path, const ToneSpec& tone) {
         for (int c = 0; c < tone.channels; ++c)
             AppendSample(data, tone.format, value);
     }
-    QByteArray header;
-    header.append("RIFF");
-    Append<uint32_t>(header, uint32_t(36 + data.size()));
-    header.append("WAVEfmt ");
-    Append<uint32_t>(header, 16);
-    Append<uint16_t>(header, tone.format == SampleFormat::F32 ? 3 : 1);
-    Append<uint16_t>(header, uint16_t(tone.channels));
-    Append<uint32_t>(header, uint32_t(tone.sampleRate));
-    Append<uint32_t>(header, uint32_t(tone.sampleRate * tone.channels * bytesPerSample));
-    Append<uint16_t>(header, uint16_t(tone.channels * bytesPerSample));
-    Append<uint16_t>(header, uint16_t(bytesPerSample * 8));
-    header.append("data");
-    Append<uint32_t>(header, uint32_t(data.size()));
-    return WriteBytes(path, header + data);
+    const uint16_t formatTag = tone.format == SampleFormat::F32 ? 3 : 1;
+    return WriteBytes(
+        path,
+        WaveHeader(formatTag, tone.channels, tone.sampleRate, bytesPerSample, data.size()) + data);
+}
+
+bool WritePcmWave(const QString& path, const std::vector<int16_t>& samples, int sampleRate,
+                  int channels) {
+    const qint64 dataBytes = qint64(samples.size() * sizeof(int16_t));
+    return WriteBytes(path,
+                      WaveHeader(1, channels, sampleRate, 2, dataBytes) +
+                          QByteArray::fromRawData(reinterpret_cast<const char*>(samples.data()),
+                                                  qsizetype(dataBytes)));
 }
 
 bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps,
@@ -161,14 +179,26 @@ DecodedAudio ReadPcmWave(const QString& path, bool* ok) {
     return audio;
 }
 
-DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok) {
+// Runs a decoder whose arguments name the wave file it writes between `before` and `after`.
+static DecodedAudio DecodeToWave(const QString& tool, const QStringList& before,
+                                 const QStringList& after, bool* ok) {
     QTemporaryDir dir;
     const QString wave = dir.filePath("decoded.wav");
-    if (!RunTool("ffmpeg", {"-v", "error", "-y", "-i", mp3Path, "-c:a", "pcm_s16le", wave})) {
+    // An hour of sound takes the tools well under a minute.
+    if (!RunTool(tool, before + QStringList{wave} + after, nullptr, 600000)) {
         *ok = false;
         return {};
     }
     return ReadPcmWave(wave, ok);
+}
+
+DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok) {
+    return DecodeToWave("ffmpeg", {"-v", "error", "-y", "-i", mp3Path, "-c:a", "pcm_s16le"}, {},
+                        ok);
+}
+
+DecodedAudio DecodeWithMpg123(const QString& mp3Path, bool* ok) {
+    return DecodeToWave("mpg123", {"-q", "-w"}, {mp3Path}, ok);
 }
 
 DecodedAudio Middle(const DecodedAudio& audio) {

@@ -23,6 +23,10 @@ struct ToneSpec {
 // channel); float samples use format tag 3, the rest PCM. Returns false on an I/O error.
 bool WriteToneWave(const QString& path, const ToneSpec& tone);
 
+// Writes 16-bit interleaved samples as a canonical PCM wave file.
+bool WritePcmWave(const QString& path, const std::vector<int16_t>& samples, int sampleRate,
+                  int channels);
+
 // Encodes a tone with the `lame` command-line tool at `kbps`, passing it
 // `lameOptions` too; returns false when it fails.
 bool WriteToneMp3(const QString& path, const ToneSpec& tone, int kbps = 128,
@@ -41,6 +45,8 @@ DecodedAudio ReadPcmWave(const QString& path, bool* ok);
 
 // Decodes an MP3 file with the independent `ffmpeg` tool to 16-bit PCM.
 DecodedAudio DecodeWithFfmpeg(const QString& mp3Path, bool* ok);
+// The same with the `mpg123` tool, which plays every frame whole.
+DecodedAudio DecodeWithMpg123(const QString& mp3Path, bool* ok);
 
 // The steady middle of a decoded tone, without its first and last tenth: the
 // quiet noise where it starts and ends crosses zero often and would skew a count.
