@@ -140,23 +140,6 @@ std::vector<int16_t> DecodedByMpg123(const QTemporaryDir& dir, const std::vector
     return audio.samples;
 }
 
-// The decoder's lag behind the input, in frames of two samples.
-size_t DelayOf(const std::vector<int16_t>& decoded, const std::vector<int16_t>& input) {
-    size_t best = 0;
-    double bestScore = -1e300;
-    const size_t from = input.size() / 6;
-    for (size_t lag = 0; lag < 3000; ++lag) {
-        double score = 0.0;
-        for (size_t i = from; i < from + 2 * 16384; i += 2)
-            score += double(decoded[i + 2 * lag]) * input[i];
-        if (score > bestScore) {
-            bestScore = score;
-            best = lag;
-        }
-    }
-    return best;
-}
-
 double Snr(const std::vector<int16_t>& decoded, const std::vector<int16_t>& input, size_t delay,
            size_t fromFrame, size_t toFrame) {
     double signal = 0.0;
@@ -181,7 +164,7 @@ void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, u
     const std::vector<int16_t> ours = DecodedByMpg123(dir, EncodeHere(*parallel, input));
     const std::vector<int16_t> single =
         DecodedByMpg123(dir, EncodeHere(*EncoderStream::Open(format), input));
-    const size_t delay = DelayOf(single, input);
+    const size_t delay = BestLag(single, 2, input, 2, input.size() / 12, 16384);
     const size_t frames = single.size() / 2;
     const double wholeOurs = Snr(ours, input, delay, 0, frames);
     const double wholeSingle = Snr(single, input, delay, 0, frames);

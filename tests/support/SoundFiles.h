@@ -55,6 +55,30 @@ DecodedAudio Middle(const DecodedAudio& audio);
 // The dominant frequency of one channel, by counting zero crossings.
 double DominantFrequency(const DecodedAudio& audio, int channel = 0);
 
+// The lag in frames, below 3000, at which channel 0 of `decoded` best matches
+// channel 0 of `reference` over `length` frames from the reference's frame
+// `from`; each is interleaved with its own channel count. A decoder's delay.
+template <typename Decoded, typename Reference>
+size_t BestLag(const std::vector<Decoded>& decoded, size_t decodedChannels,
+               const std::vector<Reference>& reference, size_t referenceChannels, size_t from,
+               size_t length) {
+    size_t best = 0;
+    double bestScore = -1e300;
+    for (size_t lag = 0; lag < 3000; ++lag) {
+        double score = 0.0;
+        for (size_t i = from; i < from + length && (i + lag) * decodedChannels < decoded.size() &&
+                              i * referenceChannels < reference.size();
+             ++i)
+            score += double(decoded[(i + lag) * decodedChannels]) *
+                     double(reference[i * referenceChannels]);
+        if (score > bestScore) {
+            bestScore = score;
+            best = lag;
+        }
+    }
+    return best;
+}
+
 // Runs a program to completion; true when it exits with status 0.
 bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
              int timeoutMs = 120000);

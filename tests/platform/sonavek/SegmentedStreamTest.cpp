@@ -143,23 +143,6 @@ std::vector<double> Channel0ByMpg123(const QTemporaryDir& dir, const std::vector
     return channel0;
 }
 
-// The decoder's lag behind the reference, by the best correlation.
-size_t DelayOf(const std::vector<double>& decoded, const std::vector<double>& reference) {
-    size_t best = 0;
-    double bestScore = -1.0;
-    const size_t from = reference.size() / 3;
-    for (size_t lag = 0; lag < 3000; ++lag) {
-        double score = 0.0;
-        for (size_t i = from; i < from + 8192 && i + lag < decoded.size(); ++i)
-            score += decoded[i + lag] * reference[i];
-        if (score > bestScore) {
-            bestScore = score;
-            best = lag;
-        }
-    }
-    return best;
-}
-
 // SNR in dB of the 4 frames around a join, or nothing over silence.
 std::optional<double> JoinSnr(const std::vector<double>& decoded,
                               const std::vector<double>& reference, size_t delay, uint64_t join) {
@@ -239,7 +222,7 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
     const std::vector<double> singleAudio = Channel0ByMpg123(m_dir, single.bytes);
     ASSERT_EQ(joinedAudio.size(), single.frames.size() * kFrameSamples);
     ASSERT_EQ(joinedAudio.size(), singleAudio.size());
-    const size_t delay = DelayOf(singleAudio, reference);
+    const size_t delay = BestLag(singleAudio, 1, reference, 1, reference.size() / 3, 8192);
     for (uint64_t join : joins) {
         const std::optional<double> ours = JoinSnr(joinedAudio, reference, delay, join);
         const std::optional<double> theirs = JoinSnr(singleAudio, reference, delay, join);
