@@ -18,7 +18,10 @@ constexpr uint64_t kPaddingPeriod = 49;
 static_assert(kPrimingFrames + kJoinWindowFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
-constexpr uint64_t kSegmentTargetFrames = 8 * kPaddingPeriod;
+constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
+// The last segment is shared between the threads only in pieces of at least
+// this many periods, so that a short input stays on one encoder.
+constexpr uint64_t kShortestTailPiece = 2;
 constexpr uint32_t kLargestFrameBytes = 1441; // 320 kbit/s with padding
 // Input frames handed to LAME at a time; a cancel is seen between them.
 constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
@@ -119,8 +122,9 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
 }
 
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames)
-    : m_format(format), m_nSegmentFrames(segmentFrames), m_nMaxInFlight(2 * size_t(threads)),
-      m_nChunkSamples(ChunkSamplesFor(format)),
+    : m_format(format), m_nSegmentFrames(segmentFrames),
+      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nThreads(size_t(threads)),
+      m_nMaxInFlight(2 * size_t(threads)), m_nChunkSamples(ChunkSamplesFor(format)),
       m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight)),
       m_carry(format.channels, m_nChunkSamples) {
     StartSegment(0, nullptr);
@@ -186,13 +190,13 @@ void SegmentedStream::StartSegment(uint64_t firstFrame, const Segment* previous)
 }
 
 // Hands the current segment to the threads, waiting for the oldest one when
-// too many are in flight, so that memory stays flat.
-bool SegmentedStream::Dispatch(bool last) {
+// too many are in flight, so that memory stays flat. A segment that is not the
+// last ends `frames` frames after its start, where the next one begins.
+bool SegmentedStream::Dispatch(bool last, uint64_t frames) {
     const std::shared_ptr<Segment> segment = m_current;
-    segment->framesWanted =
-        last ? 0 : size_t(m_nSegmentFrames + kPrimingFrames + kJoinWindowFrames);
+    segment->framesWanted = last ? 0 : size_t(frames + kPrimingFrames + kJoinWindowFrames);
     if (!last)
-        StartSegment(segment->firstFrame + m_nSegmentFrames, segment.get());
+        StartSegment(segment->firstFrame + frames, segment.get());
     while (m_inOrder.size() >= m_nMaxInFlight)
         if (!TakeFinished(true))
             return false;
@@ -201,6 +205,19 @@ bool SegmentedStream::Dispatch(bool last) {
     m_queue.push_back(segment);
     m_wake.notify_one();
     return true;
+}
+
+// The input left at the flush is cut into one piece a thread, so that the
+// threads finish together instead of one encoding the whole last segment.
+bool SegmentedStream::DispatchTail() {
+    const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
+    const uint64_t frames = end - std::min(end, m_current->firstFrame);
+    const uint64_t pieces =
+        std::min<uint64_t>(m_nThreads, frames / (kShortestTailPiece * m_nPeriod));
+    for (uint64_t piece = 1; piece < pieces; ++piece)
+        if (!Dispatch(false, frames / pieces / m_nPeriod * m_nPeriod))
+            return false;
+    return Dispatch(true, 0);
 }
 
 // Joins the oldest segment if it is encoded (or, with `wait`, once it is).
@@ -272,7 +289,8 @@ BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* 
         segment.input.insert(segment.input.end(), whole.begin() + ptrdiff_t(done),
                              whole.begin() + ptrdiff_t(done + take));
         done += take;
-        if (segment.input.size() == segment.inputWanted * channels && !Dispatch(false))
+        if (segment.input.size() == segment.inputWanted * channels &&
+            !Dispatch(false, m_nSegmentFrames))
             break;
     }
     while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {
@@ -288,7 +306,7 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
     m_carry.Clear();
-    if (!m_bFailed && Dispatch(true))
+    if (!m_bFailed && DispatchTail())
         while (!m_inOrder.empty() && TakeFinished(true)) {
         }
     if (m_bFailed || m_bCancelled || !m_inOrder.empty())

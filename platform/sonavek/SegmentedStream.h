@@ -50,7 +50,8 @@ public:
 private:
     void Work();
     void StartSegment(uint64_t firstFrame, const Segment* previous);
-    bool Dispatch(bool last);
+    bool Dispatch(bool last, uint64_t frames);
+    bool DispatchTail();
     bool TakeFinished(bool wait);
     void JoinSegment(Segment& segment);
     BE_ERR Deliver(uint8_t* output, uint32_t* written);
@@ -58,6 +59,8 @@ private:
 
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
+    const uint64_t m_nPeriod;
+    const size_t m_nThreads;
     const size_t m_nMaxInFlight;
     const uint32_t m_nChunkSamples;
     const uint32_t m_nOutputBytes;
