@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <sched.h>
 #include <thread>
 #include <unordered_map>
 
@@ -58,7 +59,12 @@ private:
     HBE_STREAM m_nNext = 0;
 };
 
+// The cores the calling thread may run on (taskset, a container's CPU set),
+// which can be fewer than the machine has.
 int EncodingThreads() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
     return std::max(1, int(std::thread::hardware_concurrency()));
 }
 

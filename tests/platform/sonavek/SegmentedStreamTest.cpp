@@ -1,6 +1,7 @@
 // The stream on several threads against one encoder over the same input: real
 // LAME on both sides, decoded by the independent mpg123 tool.
 #include "SegmentedStream.h"
+#include "EncodeHelpers.h"
 #include "SoundFiles.h"
 #include "TestFiles.h"
 
@@ -14,6 +15,7 @@
 #include <future>
 #include <numbers>
 #include <random>
+#include <sched.h>
 #include <thread>
 
 namespace {
@@ -287,6 +289,38 @@ TEST(SegmentedStreamTest, ShortInputGivesTheOneEncoderBytes) {
         SegmentedStream parallel(format, kThreads, AlignmentPeriod(48000) * 4);
         EXPECT_EQ(EncodeAll(parallel, input), EncodeOnOneEncoder(format, input));
         EXPECT_TRUE(parallel.Joins().empty());
+    }
+}
+
+// The library takes as many threads as the caller may use cores: on one core
+// its stream is the one encoder's, byte for byte.
+TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
+    CEncoderLibrary library;
+    ASSERT_TRUE(library.Load());
+    const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
+    const std::vector<uint8_t> single =
+        EncodeOnOneEncoder(Format(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
+    auto encodeOnCores = [&](int cores) {
+        return std::async(std::launch::async,
+                          [&library, &input, cores] {
+                              cpu_set_t allowed;
+                              CPU_ZERO(&allowed);
+                              for (int cpu = 0; cpu < cores; ++cpu)
+                                  CPU_SET(cpu, &allowed);
+                              EXPECT_EQ(sched_setaffinity(0, sizeof allowed, &allowed), 0);
+                              return EncodeSamples(
+                                  library, MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
+                          })
+            .get();
+    };
+    const EncodeResult oneCore = encodeOnCores(1);
+    ASSERT_EQ(oneCore.error, BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(std::vector<uint8_t>(oneCore.mp3.begin(), oneCore.mp3.end()), single);
+    if (std::thread::hardware_concurrency() > 1) {
+        const EncodeResult twoCores = encodeOnCores(2);
+        ASSERT_EQ(twoCores.error, BE_ERR_SUCCESSFUL);
+        EXPECT_NE(std::vector<uint8_t>(twoCores.mp3.begin(), twoCores.mp3.end()), single)
+            << "two cores gave no joined stream";
     }
 }
 
