@@ -123,8 +123,8 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
 
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames)
     : m_format(format), m_nSegmentFrames(segmentFrames),
-      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nThreads(size_t(threads)),
-      m_nMaxInFlight(2 * size_t(threads)), m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nMaxInFlight(2 * size_t(threads)),
+      m_nChunkSamples(ChunkSamplesFor(format)),
       m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight)),
       m_carry(format.channels, m_nChunkSamples) {
     StartSegment(0, nullptr);
@@ -213,7 +213,7 @@ bool SegmentedStream::DispatchTail() {
     const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
     const uint64_t frames = end - std::min(end, m_current->firstFrame);
     const uint64_t pieces =
-        std::min<uint64_t>(m_nThreads, frames / (kShortestTailPiece * m_nPeriod));
+        std::min<uint64_t>(m_threads.size(), frames / (kShortestTailPiece * m_nPeriod));
     for (uint64_t piece = 1; piece < pieces; ++piece)
         if (!Dispatch(false, frames / pieces / m_nPeriod * m_nPeriod))
             return false;

@@ -60,7 +60,6 @@ private:
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
     const uint64_t m_nPeriod;
-    const size_t m_nThreads;
     const size_t m_nMaxInFlight;
     const uint32_t m_nChunkSamples;
     const uint32_t m_nOutputBytes;
