@@ -256,15 +256,10 @@ TEST_F(BatchWaveTest, EscWhileEncodingEndsTheWindowCleanly) {
     EXPECT_EQ(FolderEntries(Music()), QStringList{"long.wav"});
 }
 
-class BatchExitTest : public BatchWaveTest {
-protected:
-    void SetUp() override {
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
-        BatchWaveTest::SetUp();
-    }
-};
+using BatchExitTest = BatchWaveTest;
 
 TEST_F(BatchExitTest, ExitWhileEncodingEndsWithStatusZeroAndNoMp3) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The child runs this test again from the start: it takes the parent's
     // folder from the environment, so that the parent can look into it.
     const QByteArray inherited = qgetenv("BRINDLE_EXIT_TEST_FOLDER");
