@@ -1,6 +1,4 @@
-// A real main window for batch tests: options written before it opens, rows
-// added through the list, real sound files in a temporary folder, and what
-// the counter showed recorded each time the title changed.
+// A real main window for batch tests, recording the counter at each change of title.
 #pragma once
 
 #include "MainWindowFixture.h"
@@ -8,7 +6,9 @@
 #include "OptionFile.h"
 #include "SoundFiles.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QProgressBar>
 
 // The window's face at one change of its title.
 struct CounterSeen {
@@ -31,7 +31,6 @@ protected:
         m_options.SetDefaults(m_folder.path());
     }
 
-    // Opens the window over the options set so far.
     void OpenWindow() {
         ASSERT_EQ(SaveOptions(ProgramFolder(), m_options), SaveOptionsResult::Saved);
         MainWindowFixture::OpenWindow();
@@ -53,7 +52,6 @@ protected:
         return Music(name);
     }
 
-    // Appends a row for the file at `path`.
     void AddRow(const QString& path, bool checked = true) {
         const QFileInfo info(path);
         const int row = m_list->InsertFile(m_list->GetItemCount(), info.fileName(), info.path());
@@ -75,6 +73,23 @@ protected:
             return true;
         ADD_FAILURE() << "statuses stayed " << Statuses().join(",").toStdString();
         return false;
+    }
+
+    bool WaitForTitleBack() {
+        return QTest::qWaitFor([&] { return m_dialog->windowTitle() == "Brindle 2.17"; }, 5000);
+    }
+
+    // The file decoded by `decode` is a tone of `seconds` (within two MP3
+    // frames) at `frequency`, sampled at 44.1 kHz.
+    void ExpectTone(DecodedAudio (*decode)(const QString&, bool*), const QString& path,
+                    double seconds, double frequency) {
+        SCOPED_TRACE(path.toStdString());
+        bool ok = false;
+        const DecodedAudio decoded = decode(path, &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(decoded.sampleRate, 44100);
+        EXPECT_NEAR(decoded.frames(), seconds * 44100, 2 * 1152);
+        EXPECT_NEAR(DominantFrequency(Middle(decoded)), frequency, frequency * 0.02);
     }
 
     QStringList MessagesShown() const {

@@ -1,6 +1,4 @@
-// The file list's commands on the real main window: adding files through the
-// Open File dialog, the menus, removing, moving and checking rows, the list's
-// own clicks and keys, and the pictures the buttons put back.
+// The file list's commands, menus, clicks and keys on the real main window.
 #include "ListTestWindow.h"
 
 #include "HoverStatic.h"
@@ -10,9 +8,24 @@
 
 namespace {
 
-using ListCommandsTest = ListWindowTest;
+class ListCommandsTest : public ListWindowTest {
+protected:
+    // The entries of the open menu `menuId`, "-" for a separator.
+    QStringList MenuTexts(int menuId) const {
+        QStringList texts;
+        if (QMenu* menu = OpenMenu(menuId))
+            for (QAction* action : menu->actions())
+                texts << (action->isSeparator() ? "-" : action->text());
+        return texts;
+    }
+    void ExpectRows(const QStringList& names, int selected) {
+        EXPECT_EQ(Names(), names);
+        EXPECT_EQ(m_list->GetSelectedRow(), selected);
+    }
+};
+using L = QStringList;
 
-TEST_F(ListCommandsTest, TheListStartsEmptyWithThreeColumnsSortedByFileName) {
+TEST_F(ListCommandsTest, StartsEmptyAndAChoiceOfSeveralFilesStandsInReverseOrderUnchecked) {
     EXPECT_EQ(m_list->GetItemCount(), 0);
     QStringList headings;
     for (int column = 0; column < m_list->model()->columnCount(); ++column)
@@ -26,21 +39,14 @@ TEST_F(ListCommandsTest, TheListStartsEmptyWithThreeColumnsSortedByFileName) {
     EXPECT_EQ(m_list->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(m_list->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(m_list->textElideMode(), Qt::ElideRight);
-}
-
-TEST_F(ListCommandsTest, SeveralFilesOfOneChoiceStandInReverseOrderUncheckedWithEmptyStatus) {
     const QStringList chosen = {MakeFile("first.mp3"), MakeFile("second.mp3"),
                                 MakeFile("third.mp3")};
     AddFiles(chosen);
-    EXPECT_EQ(Names(), QStringList({"third.mp3", "second.mp3", "first.mp3"}));
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(m_list->GetItemText(row, CSoundListCtrl::COLUMN_FOLDER), Music());
-        EXPECT_EQ(m_list->GetItemText(row, CSoundListCtrl::COLUMN_STATUS), "");
-        EXPECT_FALSE(m_list->GetCheck(row));
-    }
-    EXPECT_EQ(m_list->GetSelectedRow(), -1);
-
-    // A second choice goes below the rows there, the same file again included.
+    ExpectRows({"third.mp3", "second.mp3", "first.mp3"}, -1);
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_FOLDER), L(3, Music()));
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_STATUS), L(3, ""));
+    EXPECT_EQ(Checks(), QList<bool>(3, false));
+    // A second choice goes below, the same file again included.
     AddFiles({chosen[0]});
     EXPECT_EQ(Names(), QStringList({"third.mp3", "second.mp3", "first.mp3", "first.mp3"}));
     EXPECT_EQ(m_list->GetFullPath(3), chosen[0]);
@@ -48,32 +54,30 @@ TEST_F(ListCommandsTest, SeveralFilesOfOneChoiceStandInReverseOrderUncheckedWith
 
 TEST_F(ListCommandsTest, ASingleFileSplitsIntoNameAndFolderWithoutTrailingSeparator) {
     AddFiles({MakeFile("x.mp3")});
-    ASSERT_EQ(m_list->GetItemCount(), 1);
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "x.mp3");
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_FOLDER), Music());
-    EXPECT_FALSE(m_list->GetItemText(0, CSoundListCtrl::COLUMN_FOLDER).endsWith('/'));
-
+    EXPECT_EQ(Names(), L{"x.mp3"});
+    EXPECT_FALSE(Music().endsWith('/'));
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_FOLDER), L{Music()});
     // A file in the root keeps "/" as its folder and one separator in its path.
     AddFiles({"/root.mp3"});
-    EXPECT_EQ(m_list->GetItemText(1, CSoundListCtrl::COLUMN_FOLDER), "/");
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_FOLDER), (L{Music(), "/"}));
     EXPECT_EQ(m_list->GetFullPath(1), "/root.mp3");
 }
 
 TEST_F(ListCommandsTest, TheDialogOffersTheDirectionsFilterAndCancelAddsNothing) {
     FilePickerSeam::SetNextCancel();
     Click(IDC_ADD_FILES);
-    ASSERT_TRUE(FilePickerSeam::LastRequest());
-    EXPECT_EQ(FilePickerSeam::LastRequest()->title, "Open File");
-    EXPECT_EQ(FilePickerSeam::LastRequest()->filterText, "*.mp3(Mp3 File)");
-    EXPECT_EQ(FilePickerSeam::LastRequest()->pattern, "*.mp3");
-    EXPECT_EQ(m_list->GetItemCount(), 0);
-
-    Click(IDC_WAVETOMP3);
-    FilePickerSeam::SetNextCancel();
-    Click(IDC_ADD_FILES);
-    EXPECT_EQ(FilePickerSeam::LastRequest()->filterText, "*.wav(Media File)");
-    EXPECT_EQ(FilePickerSeam::LastRequest()->pattern, "*.wav");
-    EXPECT_EQ(m_list->GetItemCount(), 0);
+    for (const auto& [filter, pattern] :
+         {std::pair{"*.mp3(Mp3 File)", "*.mp3"}, std::pair{"*.wav(Media File)", "*.wav"}}) {
+        const auto request = FilePickerSeam::LastRequest();
+        ASSERT_TRUE(request);
+        EXPECT_EQ(request->title, "Open File");
+        EXPECT_EQ(request->filterText, filter);
+        EXPECT_EQ(request->pattern, pattern);
+        EXPECT_EQ(m_list->GetItemCount(), 0);
+        Click(IDC_WAVETOMP3);
+        FilePickerSeam::SetNextCancel();
+        Click(IDC_ADD_FILES);
+    }
 }
 
 TEST_F(ListCommandsTest, MovesAtTheEndsChangeNothingNotEvenTheSelection) {
@@ -86,15 +90,13 @@ TEST_F(ListCommandsTest, MovesAtTheEndsChangeNothingNotEvenTheSelection) {
                           Case{2, IDC_MOVE_BOTTOM}}) {
         m_list->SetSelectedRow(c.selected);
         Click(c.button);
-        EXPECT_EQ(Names(), QStringList({"a.mp3", "b.mp3", "c.mp3"})) << c.button;
-        EXPECT_EQ(m_list->GetSelectedRow(), c.selected) << c.button;
+        SCOPED_TRACE(c.button);
+        ExpectRows({"a.mp3", "b.mp3", "c.mp3"}, c.selected);
     }
-    // Without a selection nothing moves either.
     m_list->SetSelectedRow(-1);
     for (int button : {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MOVE_TOP, IDC_MOVE_BOTTOM})
         Click(button);
-    EXPECT_EQ(Names(), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), -1);
+    ExpectRows({"a.mp3", "b.mp3", "c.mp3"}, -1);
 }
 
 TEST_F(ListCommandsTest, AMovedRowTakesItsCheckWhileTheStatusStaysOnItsPlace) {
@@ -103,12 +105,9 @@ TEST_F(ListCommandsTest, AMovedRowTakesItsCheckWhileTheStatusStaysOnItsPlace) {
     m_list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
     m_list->SetSelectedRow(0);
     Click(IDC_MOVE_DOWN);
-    EXPECT_EQ(Names(), QStringList({"b.mp3", "a.mp3", "c.mp3"}));
+    ExpectRows({"b.mp3", "a.mp3", "c.mp3"}, 1);
     EXPECT_EQ(Checks(), QList<bool>({false, true, false}));
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_STATUS), "Success");
-    EXPECT_EQ(m_list->GetItemText(1, CSoundListCtrl::COLUMN_STATUS), "");
-    EXPECT_EQ(m_list->GetSelectedRow(), 1);
-    // The folder went with the name.
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_STATUS), (L{"Success", "", ""}));
     EXPECT_EQ(m_list->GetFullPath(1), Music() + "/a.mp3");
 }
 
@@ -116,15 +115,12 @@ TEST_F(ListCommandsTest, TopAndBottomShiftEveryRowBetween) {
     AddRows(4);
     m_list->SetSelectedRow(2);
     Click(IDC_MOVE_TOP);
-    EXPECT_EQ(Names(), QStringList({"c.mp3", "a.mp3", "b.mp3", "d.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 0);
+    ExpectRows({"c.mp3", "a.mp3", "b.mp3", "d.mp3"}, 0);
     m_list->SetSelectedRow(1);
     Click(IDC_MOVE_BOTTOM);
-    EXPECT_EQ(Names(), QStringList({"c.mp3", "b.mp3", "d.mp3", "a.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 3);
+    ExpectRows({"c.mp3", "b.mp3", "d.mp3", "a.mp3"}, 3);
     Click(IDC_MOVE_UP);
-    EXPECT_EQ(Names(), QStringList({"c.mp3", "b.mp3", "a.mp3", "d.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 2);
+    ExpectRows({"c.mp3", "b.mp3", "a.mp3", "d.mp3"}, 2);
 }
 
 TEST_F(ListCommandsTest, CheckCommandsSetClearAndReverseEveryRow) {
@@ -133,21 +129,15 @@ TEST_F(ListCommandsTest, CheckCommandsSetClearAndReverseEveryRow) {
     Click(IDC_REVERSE_CHECKS);
     EXPECT_EQ(Checks(), QList<bool>({true, false, true}));
     Click(IDC_CHECK_ALL);
-    EXPECT_EQ(Checks(), QList<bool>({true, true, true}));
+    EXPECT_EQ(Checks(), QList<bool>(3, true));
     Click(IDC_UNCHECK_ALL);
-    EXPECT_EQ(Checks(), QList<bool>({false, false, false}));
+    EXPECT_EQ(Checks(), QList<bool>(3, false));
 }
 
 TEST_F(ListCommandsTest, ClearMenuOffersItsTwoEntriesAndRemovesRows) {
     AddRows(4);
     Click(IDC_CLEAR_LIST);
-    QMenu* menu = OpenMenu(IDR_CLEAR_MENU);
-    ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        texts << action->text();
-    EXPECT_EQ(texts, QStringList({"Clear all items", "Clear checked item"}));
-
+    ASSERT_EQ(MenuTexts(IDR_CLEAR_MENU), L({"Clear all items", "Clear checked item"}));
     // With none checked nothing goes.
     Choose(IDR_CLEAR_MENU, "Clear checked item");
     EXPECT_EQ(m_list->GetItemCount(), 4);
@@ -156,13 +146,11 @@ TEST_F(ListCommandsTest, ClearMenuOffersItsTwoEntriesAndRemovesRows) {
     m_list->SetCheck(3, true);
     Click(IDC_CLEAR_LIST);
     Choose(IDR_CLEAR_MENU, "Clear checked item");
-    EXPECT_EQ(Names(), QStringList({"a.mp3", "c.mp3"}));
-
+    EXPECT_EQ(Names(), L({"a.mp3", "c.mp3"}));
     Click(IDC_CHECK_ALL);
     Click(IDC_CLEAR_LIST);
     Choose(IDR_CLEAR_MENU, "Clear checked item");
     EXPECT_EQ(m_list->GetItemCount(), 0);
-
     // The menu opens on an empty list too, and Clear all empties a full one.
     Click(IDC_CLEAR_LIST);
     EXPECT_NE(OpenMenu(IDR_CLEAR_MENU), nullptr);
@@ -177,56 +165,38 @@ TEST_F(ListCommandsTest, RightClickOnARowOpensTheRowMenuWithItsEntriesAndSeparat
     AddRows(2);
     RightClickRow(1);
     EXPECT_EQ(m_list->GetSelectedRow(), 1);
-    QMenu* menu = OpenMenu(IDR_ROW_MENU);
-    ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? "-" : action->text());
-    EXPECT_EQ(texts, QStringList({"&Up", "&Down", "-", "&Rename File", "&Delete Item", "-", "&Play",
-                                  "&Stop"}));
-    for (QAction* action : menu->actions())
+    ASSERT_EQ(MenuTexts(IDR_ROW_MENU),
+              L({"&Up", "&Down", "-", "&Rename File", "&Delete Item", "-", "&Play", "&Stop"}));
+    for (QAction* action : OpenMenu(IDR_ROW_MENU)->actions())
         EXPECT_TRUE(action->isEnabled() && !action->isCheckable());
-
     Choose(IDR_ROW_MENU, "&Up");
-    EXPECT_EQ(Names(), QStringList({"b.mp3", "a.mp3"}));
+    EXPECT_EQ(Names(), L({"b.mp3", "a.mp3"}));
     RightClickRow(0);
     Choose(IDR_ROW_MENU, "&Down");
-    EXPECT_EQ(Names(), QStringList({"a.mp3", "b.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 1);
+    ExpectRows({"a.mp3", "b.mp3"}, 1);
 }
 
-TEST_F(ListCommandsTest, RightClickWithoutASelectedRowShowsNoMenu) {
-    AddRows(1);
+TEST_F(ListCommandsTest, RightClickOffTheRowsShowsNoMenuAndDeleteItemLeavesNoRowSelected) {
+    AddRows(3);
     QTest::mouseClick(m_list->viewport(), Qt::RightButton, {},
                       QPoint(10, m_list->viewport()->height() - 5));
     EXPECT_EQ(m_list->GetSelectedRow(), -1);
     EXPECT_EQ(OpenMenu(IDR_ROW_MENU), nullptr);
-}
-
-TEST_F(ListCommandsTest, DeleteItemLeavesNoRowSelected) {
-    AddRows(3);
     RightClickRow(1);
     Choose(IDR_ROW_MENU, "&Delete Item");
-    EXPECT_EQ(Names(), QStringList({"a.mp3", "c.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), -1);
+    ExpectRows({"a.mp3", "c.mp3"}, -1);
 }
 
 TEST_F(ListCommandsTest, DeleteKeySelectsTheRowThatTakesThePlaceOrTheNewLast) {
     AddRows(3);
     m_list->SetSelectedRow(2);
     QTest::keyClick(m_list, Qt::Key_Delete);
-    EXPECT_EQ(Names(), QStringList({"a.mp3", "b.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 1);
-
+    ExpectRows({"a.mp3", "b.mp3"}, 1);
     m_list->SetSelectedRow(0);
     QTest::keyClick(m_list, Qt::Key_Delete);
-    EXPECT_EQ(Names(), QStringList({"b.mp3"}));
-    EXPECT_EQ(m_list->GetSelectedRow(), 0);
-
+    ExpectRows({"b.mp3"}, 0);
     QTest::keyClick(m_list, Qt::Key_Delete);
-    EXPECT_EQ(m_list->GetItemCount(), 0);
-    EXPECT_EQ(m_list->GetSelectedRow(), -1);
-
+    ExpectRows({}, -1);
     // Other keys remove nothing.
     AddRows(1);
     m_list->SetSelectedRow(0);
@@ -248,7 +218,6 @@ TEST_F(ListCommandsTest, AClickOnACheckBoxTogglesItsRowOnce) {
     EXPECT_EQ(m_list->GetSelectedRow(), 1);
     QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, box, 500);
     EXPECT_EQ(Checks(), QList<bool>({false, false}));
-
     // A click elsewhere on the row selects it without touching the check.
     QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, RowCentre(0), 500);
     EXPECT_EQ(Checks(), QList<bool>({false, false}));

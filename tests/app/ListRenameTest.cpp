@@ -20,26 +20,19 @@ protected:
         m_list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
     }
 
-    // Chooses "&Rename File" on the song's row and works the dialog with `work`.
-    void Rename(const std::function<void(QDialog*)>& work) {
-        RightClickRow(0);
-        WithModal([this] { Choose(IDR_ROW_MENU, "&Rename File"); }, work);
-    }
-
-    // Types `name` into the dialog and presses its O K button.
-    static std::function<void(QDialog*)> TypeAndPressOk(const QString& name) {
-        return [name](QDialog* dialog) {
-            auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+    static std::function<void(QDialog*)> TypeAndPress(const QString& name,
+                                                      int button = IDC_OK_BUTTON) {
+        return [name, button](QDialog* dialog) {
+            auto* edit = ChildById<QLineEdit>(dialog, IDC_RENAME_EDIT);
             ASSERT_NE(edit, nullptr);
             edit->setText(name);
-            QTest::mouseClick(dialog->findChild<QWidget*>(QString::number(IDC_OK_BUTTON)),
-                              Qt::LeftButton);
+            ClickIn(dialog, button);
         };
     }
 
     // The row and the files are as SetUp left them.
     void ExpectUnchanged() {
-        EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
+        EXPECT_EQ(Names(), QStringList{"song.mp3"});
         EXPECT_EQ(ReadAll(Music("song.mp3")), "song bytes");
         EXPECT_EQ(ReadAll(Music("other.mp3")), "other bytes");
         EXPECT_EQ(FolderEntries(Music()).size(), 2);
@@ -52,12 +45,15 @@ protected:
 TEST_F(ListRenameTest, TheDialogShowsItsCaptionsAndTheCurrentName) {
     Rename([](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Rename the file");
-        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        auto* edit = ChildById<QLineEdit>(dialog, IDC_RENAME_EDIT);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->text(), "song.mp3");
-        auto* ok = dialog->findChild<CFlatButton*>(QString::number(IDC_OK_BUTTON));
-        auto* cancel = dialog->findChild<CFlatButton*>(QString::number(IDC_CANCEL_BUTTON));
+        auto* ok = ChildById<CFlatButton>(dialog, IDC_OK_BUTTON);
+        auto* cancel = ChildById<CFlatButton>(dialog, IDC_CANCEL_BUTTON);
         ASSERT_TRUE(ok && cancel);
+        // The template's texts, drawn without their mnemonic marks.
+        EXPECT_EQ(ok->text(), "&O K");
+        EXPECT_EQ(cancel->text(), "&Cancel");
         EXPECT_EQ(ok->Caption(), "O K");
         EXPECT_EQ(cancel->Caption(), "Cancel");
         EXPECT_NE(dialog->findChild<QLabel*>(), nullptr);
@@ -66,13 +62,13 @@ TEST_F(ListRenameTest, TheDialogShowsItsCaptionsAndTheCurrentName) {
 }
 
 TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
-    Rename(TypeAndPressOk("song.wav"));
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.wav");
+    Rename(TypeAndPress("song.wav"));
+    EXPECT_EQ(Names(), QStringList{"song.wav"});
     EXPECT_EQ(ReadAll(Music("song.wav")), "song bytes");
     EXPECT_FALSE(QFile::exists(m_song));
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_FOLDER), Music());
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_STATUS), "Success");
-    EXPECT_TRUE(m_list->GetCheck(0));
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_FOLDER), QStringList{Music()});
+    EXPECT_EQ(Column(CSoundListCtrl::COLUMN_STATUS), QStringList{"Success"});
+    EXPECT_EQ(Checks(), QList<bool>{true});
     EXPECT_EQ(m_list->GetSelectedRow(), 0);
     EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
     // The record keeps the name the row was added with.
@@ -80,7 +76,7 @@ TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
 }
 
 TEST_F(ListRenameTest, TheNameOfAnotherFileIsRefusedAndThatFileKept) {
-    Rename(TypeAndPressOk("other.mp3"));
+    Rename(TypeAndPress("other.mp3"));
     EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"}));
     ExpectUnchanged();
 }
@@ -90,18 +86,14 @@ TEST_F(ListRenameTest, NamesThatWouldLeaveTheFolderAreRefused) {
                                 QString("."), QString("/tmp/x.mp3")}) {
         MessageBoxSeam::Reset();
         MessageBoxSeam::SetStandingAnswer(IDOK);
-        Rename(TypeAndPressOk(name));
+        Rename(TypeAndPress(name));
         EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"})) << name.toStdString();
         ExpectUnchanged();
     }
 }
 
 TEST_F(ListRenameTest, CancelChangesNothing) {
-    Rename([](QDialog* dialog) {
-        dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT))->setText("new.mp3");
-        QTest::mouseClick(dialog->findChild<QWidget*>(QString::number(IDC_CANCEL_BUTTON)),
-                          Qt::LeftButton);
-    });
+    Rename(TypeAndPress("new.mp3", IDC_CANCEL_BUTTON));
     ExpectUnchanged();
     Rename([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     ExpectUnchanged();
@@ -110,7 +102,7 @@ TEST_F(ListRenameTest, CancelChangesNothing) {
 
 TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
     Rename([](QDialog* dialog) {
-        auto* edit = dialog->findChild<QLineEdit*>(QString::number(IDC_RENAME_EDIT));
+        auto* edit = ChildById<QLineEdit>(dialog, IDC_RENAME_EDIT);
         edit->clear();
         QTest::keyClick(edit, Qt::Key_Return);
         EXPECT_TRUE(dialog->isVisible());
@@ -119,15 +111,15 @@ TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
         QTest::keyClick(edit, Qt::Key_Return);
     });
     EXPECT_EQ(ErrorTextsShown(), QStringList({"Please input the file name!"}));
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "renamed.mp3");
+    EXPECT_EQ(Names(), QStringList{"renamed.mp3"});
     EXPECT_EQ(ReadAll(Music("renamed.mp3")), "song bytes");
 }
 
 TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {
     ASSERT_TRUE(QFile::remove(m_song));
-    Rename(TypeAndPressOk("new.mp3"));
+    Rename(TypeAndPress("new.mp3"));
     EXPECT_EQ(ErrorTextsShown(), QStringList({"Can not rename!"}));
-    EXPECT_EQ(m_list->GetItemText(0, CSoundListCtrl::COLUMN_NAME), "song.mp3");
+    EXPECT_EQ(Names(), QStringList{"song.mp3"});
     EXPECT_FALSE(QFile::exists(Music() + "/new.mp3"));
 }
 

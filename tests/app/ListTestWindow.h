@@ -1,6 +1,4 @@
-// The main window for the file list's tests: files on disk, the Open File
-// dialog answered through its seam, and modal dialogs worked from a timer while
-// the handler waits in them.
+// The main window for the file list's tests, the Open File dialog answered through its seam.
 #pragma once
 
 #include "FilePicker.h"
@@ -37,6 +35,11 @@ protected:
             paths << MakeFile(QString(QChar('a' + i)) + ".mp3");
         AddFiles(paths);
         ASSERT_EQ(m_list->GetItemCount(), count);
+    }
+
+    void Rename(const std::function<void(QDialog*)>& work) {
+        RightClickRow(0);
+        WithModal([this] { Choose(IDR_ROW_MENU, "&Rename File"); }, work);
     }
 
     QStringList Names() const { return Column(CSoundListCtrl::COLUMN_NAME); }

@@ -14,6 +14,17 @@
 
 #include <memory>
 
+// The control `id` of any of our windows, found by its object name.
+template <typename T = QWidget> T* ChildById(const QObject* parent, int id) {
+    return parent->findChild<T*>(QString::number(id));
+}
+
+inline void ClickIn(const QWidget* parent, int id) {
+    QWidget* control = ChildById(parent, id);
+    ASSERT_NE(control, nullptr) << id;
+    QTest::mouseClick(control, Qt::LeftButton);
+}
+
 class MainWindowFixture : public testing::Test {
 protected:
     void SetUp() override {
@@ -33,14 +44,9 @@ protected:
     }
 
     template <typename T = QWidget> T* Control(int id) const {
-        return m_dialog->findChild<T*>(QString::number(id));
+        return ChildById<T>(m_dialog.get(), id);
     }
-
-    void Click(int id) {
-        QWidget* control = Control(id);
-        ASSERT_NE(control, nullptr) << id;
-        QTest::mouseClick(control, Qt::LeftButton);
-    }
+    void Click(int id) { ClickIn(m_dialog.get(), id); }
 
     // Where a person points at a row, and the row menus they open there.
     QPoint RowCentre(int row) const {
@@ -51,7 +57,6 @@ protected:
         QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
     }
 
-    // The open pop-up menu `menuId`, or nullptr.
     QMenu* OpenMenu(int menuId) const {
         for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
             if (menu->isVisible())
@@ -59,7 +64,6 @@ protected:
         return nullptr;
     }
 
-    // Chooses the entry `text` of the open menu `menuId`.
     void Choose(int menuId, const QString& text) {
         QMenu* menu = OpenMenu(menuId);
         ASSERT_NE(menu, nullptr) << menuId;
@@ -72,7 +76,6 @@ protected:
         FAIL() << "no entry " << text.toStdString();
     }
 
-    // The music folder, or the file `name` in it.
     QString Music(const QString& name = QString()) const {
         return name.isEmpty() ? m_folder.filePath("music") : m_folder.filePath("music/" + name);
     }
@@ -83,7 +86,6 @@ protected:
         return Music(name);
     }
 
-    // The texts of one column, top row first.
     QStringList Column(int column) const {
         QStringList texts;
         for (int row = 0; row < m_list->GetItemCount(); ++row)

@@ -1,6 +1,4 @@
-// The main window as a user meets it: its face at start, the direction
-// buttons, Enter and Esc, tool tips, hover pictures, dragging, the system menu
-// and the ways the program ends.
+// The main window as a user meets it, and the ways the program ends.
 #include "AboutDialog.h"
 #include "MainApp.h"
 #include "MainWindowFixture.h"
@@ -8,15 +6,8 @@
 #include "Strings.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QMenu>
-#include <QProgressBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <cstdio>
 
@@ -31,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(MainWindowTest, StartsWithTitleHiddenBarsEmptyLabelAndMp3ToWave) {
+TEST_F(MainWindowTest, StartsWithItsFaceControlsAndToolTips) {
     EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
     EXPECT_EQ(m_dialog->size(), QSize(640, 527));
     EXPECT_TRUE(m_dialog->windowFlags() & Qt::FramelessWindowHint);
@@ -46,9 +37,6 @@ TEST_F(MainWindowTest, StartsWithTitleHiddenBarsEmptyLabelAndMp3ToWave) {
     EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), IDB_MP3TOWAVE_CHECKED);
     EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), IDB_WAVETOMP3);
     EXPECT_TRUE(QFile::exists(ProgramFolder() + "option.opt"));
-}
-
-TEST_F(MainWindowTest, ControlsStandAtTheirConvertedPlaces) {
     EXPECT_EQ(Control(IDC_FILELIST)->geometry(), QRect(12, 132, 584, 330));
     EXPECT_EQ(Control(IDC_BATCH_PROGRESS)->geometry(), QRect(12, 496, 464, 18));
     EXPECT_EQ(Control(IDC_FILE_PROGRESS)->geometry(), QRect(12, 471, 336, 18));
@@ -58,9 +46,16 @@ TEST_F(MainWindowTest, ControlsStandAtTheirConvertedPlaces) {
     EXPECT_EQ(Control(IDC_MP3TOWAVE)->geometry(), QRect(50, 94, 159, 23));
     // The background lies below every control.
     EXPECT_EQ(m_dialog->childAt(Control(IDC_START)->geometry().center()), Control(IDC_START));
+    EXPECT_EQ(Control(IDC_START)->toolTip(), "Start to convert");
+    EXPECT_EQ(Control(IDC_EXIT)->toolTip(), "Exit from Brindle");
+    EXPECT_EQ(Control(IDC_WEBSITE)->toolTip(), "Visit Our Website : https://brindle.example.org/");
+    for (int id : {IDC_FILELIST, IDC_BATCH_PROGRESS, IDC_FILE_PROGRESS, IDC_STATUS_LABEL})
+        EXPECT_TRUE(Control(id)->toolTip().isEmpty()) << id;
+    for (int id = IDC_MINIMIZE; id <= IDC_REVERSE_CHECKS; ++id)
+        EXPECT_FALSE(Control(id)->toolTip().isEmpty()) << id;
 }
 
-TEST_F(MainWindowTest, DirectionButtonsSwapTheirPictures) {
+TEST_F(MainWindowTest, DirectionButtonsSwapTheirPicturesEnterDoesNothingAndEscEnds) {
     struct Step {
         int click;
         ConversionDirection direction;
@@ -79,30 +74,16 @@ TEST_F(MainWindowTest, DirectionButtonsSwapTheirPictures) {
         EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), step.mp3ToWaveBitmap);
         EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), step.waveToMp3Bitmap);
     }
-}
-
-TEST_F(MainWindowTest, EnterDoesNothingAndEscEndsTheWindow) {
     QTest::keyClick(m_dialog.get(), Qt::Key_Return);
     QTest::keyClick(m_dialog.get(), Qt::Key_Enter);
     EXPECT_TRUE(m_dialog->isVisible());
     EXPECT_EQ(m_dialog->result(), 0);
-
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(m_dialog->isVisible());
     EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(MainWindowTest, ToolTipsComeFromTheStringTable) {
-    EXPECT_EQ(Control(IDC_START)->toolTip(), "Start to convert");
-    EXPECT_EQ(Control(IDC_EXIT)->toolTip(), "Exit from Brindle");
-    EXPECT_EQ(Control(IDC_WEBSITE)->toolTip(), "Visit Our Website : https://brindle.example.org/");
-    for (int id : {IDC_FILELIST, IDC_BATCH_PROGRESS, IDC_FILE_PROGRESS, IDC_STATUS_LABEL})
-        EXPECT_TRUE(Control(id)->toolTip().isEmpty()) << id;
-    for (int id = IDC_MINIMIZE; id <= IDC_REVERSE_CHECKS; ++id)
-        EXPECT_FALSE(Control(id)->toolTip().isEmpty()) << id;
-}
-
-TEST_F(MainWindowTest, HoverPictureFollowsThePointer) {
+TEST_F(MainWindowTest, HoverPictureFollowsThePointerAndCommandsPutTheNormalOneBack) {
     CHoverStatic* start = m_dialog->Button(IDC_START);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), start->mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(start, &enter);
@@ -118,9 +99,6 @@ TEST_F(MainWindowTest, HoverPictureFollowsThePointer) {
     EXPECT_EQ(direction->CurrentBitmap(), IDB_WAVETOMP3);
     QApplication::sendEvent(direction, &leave);
     EXPECT_EQ(direction->CurrentBitmap(), IDB_WAVETOMP3);
-}
-
-TEST_F(MainWindowTest, CommandsPutTheNormalPictureBackFirst) {
     CHoverStatic* help = m_dialog->Button(IDC_HELP);
     help->SetBitmap(IDB_HELP_HOVER);
     m_dialog->OnCommand(IDC_HELP);
@@ -139,16 +117,14 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButNotFromAButton) {
     const QPoint before = m_dialog->pos();
     auto drag = [&](QWidget* target, QPoint at) {
         const QPointF global = target->mapToGlobal(QPointF(at));
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        const QPointF moved = global + QPointF(40, 25);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at) + QPointF(40, 25), moved, Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at) + QPointF(40, 25), moved,
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &release);
+        const auto send = [&](QEvent::Type type, QPointF by, Qt::MouseButton button,
+                              Qt::MouseButtons held) {
+            QMouseEvent event(type, QPointF(at) + by, global + by, button, held, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        };
+        send(QEvent::MouseButtonPress, {}, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, {40, 25}, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, {40, 25}, Qt::LeftButton, Qt::NoButton);
     };
     drag(m_dialog->Button(IDC_CHECK_ALL), QPoint(3, 3));
     EXPECT_EQ(m_dialog->pos(), before);
@@ -174,11 +150,10 @@ TEST_F(MainWindowTest, SystemMenuEndsWithTheAboutItem) {
                 other->close();
             return;
         }
-        aboutShown = about->windowTitle() == "About Brindle" &&
-                     about->findChild<QLabel*>(QString::number(IDC_ABOUT_WEB))->text() ==
-                         "https://brindle.example.org/" &&
-                     about->findChild<QLabel*>(QString::number(IDC_ABOUT_MAIL))->text() ==
-                         "support@brindle.example.org";
+        aboutShown =
+            about->windowTitle() == "About Brindle" &&
+            ChildById<QLabel>(about, IDC_ABOUT_WEB)->text() == "https://brindle.example.org/" &&
+            ChildById<QLabel>(about, IDC_ABOUT_MAIL)->text() == "support@brindle.example.org";
         QTest::keyClick(about, Qt::Key_Escape);
     });
     actions.last()->trigger();

@@ -10,22 +10,15 @@ namespace {
 
 class OptionsWindowTest : public BatchWindowTest {
 protected:
-    // Opens Options with the Options button and works it with `work`.
     void ChangeOptions(const std::function<void(QDialog*)>& work) {
         WithModal([this] { Click(IDC_OPTIONS); }, work);
     }
 
     static void SetFolder(QDialog* options, int id, const QString& folder) {
-        auto* edit = options->findChild<QLineEdit*>(QString::number(id));
+        auto* edit = ChildById<QLineEdit>(options, id);
         ASSERT_NE(edit, nullptr);
         edit->clear();
         QTest::keyClicks(edit, folder);
-    }
-
-    static void ClickIn(QDialog* options, int id) {
-        QWidget* control = options->findChild<QWidget*>(QString::number(id));
-        ASSERT_NE(control, nullptr) << id;
-        QTest::mouseClick(control, Qt::LeftButton);
     }
 
     // "codec,sample rate,channels,bit rate" of the first stream, as ffprobe sees it.
@@ -46,7 +39,7 @@ TEST_F(OptionsWindowTest, TheNextBatchesUseWhatOkSaved) {
     ChangeOptions([&](QDialog* options) {
         ClickIn(options, IDC_SAME_FOLDER);
         SetFolder(options, IDC_MP3_FOLDER, mp3Folder + "/");
-        options->findChild<QComboBox*>(QString::number(IDC_BITRATE))->setCurrentIndex(0);
+        ChildById<QComboBox>(options, IDC_BITRATE)->setCurrentIndex(0);
         ClickIn(options, IDC_MONO);
         ClickIn(options, IDC_OK_BUTTON);
     });
@@ -87,8 +80,7 @@ TEST_F(OptionsWindowTest, CancelAndEnterChangeNothing) {
             if (cancel)
                 ClickIn(options, IDC_CANCEL_BUTTON);
             else
-                QTest::keyClick(options->findChild<QWidget*>(QString::number(IDC_MP3_FOLDER)),
-                                Qt::Key_Return);
+                QTest::keyClick(ChildById(options, IDC_MP3_FOLDER), Qt::Key_Return);
         });
     }
     EXPECT_EQ(ReadAll(OptionFilePath(ProgramFolder())), before);

@@ -1,6 +1,4 @@
-// The web-site button (1066): its normal picture first, then the maker's
-// address handed to the desktop, or, when no browser can be started, the
-// message that says why.
+// The web-site button: the address handed to the desktop, or why it could not be.
 #include "MainWindowFixture.h"
 
 #include "MessageBox.h"
@@ -18,10 +16,11 @@ protected:
             OpenWindow();
     }
 
-    // The button shows its hover picture, as under the pointer, and is clicked.
+    // Clicked under the pointer, the button shows its normal picture again.
     void ClickWebsite() {
         m_dialog->Button(IDC_WEBSITE)->SetBitmap(IDB_WEBSITE_HOVER);
         Click(IDC_WEBSITE);
+        EXPECT_EQ(m_dialog->Button(IDC_WEBSITE)->CurrentBitmap(), IDB_WEBSITE);
     }
 
     StandInDesktop m_desktop;
@@ -37,7 +36,6 @@ TEST_F(WebsiteCommandTest, TheDesktopGetsTheAddressAfterTheNormalPictureIsBack) 
     ASSERT_EQ(desktopItself.m_urls.size(), 1);
     EXPECT_EQ(desktopItself.m_urls.front().toString(), "https://brindle.example.org/");
     EXPECT_EQ(pictureWhileOpening, IDB_WEBSITE);
-    EXPECT_EQ(m_dialog->Button(IDC_WEBSITE)->CurrentBitmap(), IDB_WEBSITE);
     EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
 }
 
@@ -50,7 +48,6 @@ TEST_F(WebsiteCommandTest, WithoutTheDesktopTheDefaultBrowserGetsTheAddress) {
     ClickWebsite();
     EXPECT_EQ(m_desktop.WaitForRecord("brindle-browser"),
               QStringList({browser, "-nohome", "https://brindle.example.org/"}));
-    EXPECT_EQ(m_dialog->Button(IDC_WEBSITE)->CurrentBitmap(), IDB_WEBSITE);
     EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
 }
 
@@ -62,7 +59,6 @@ TEST_F(WebsiteCommandTest, NoBrowserAtAllIsExplained) {
                             "with the given filename extension.");
     EXPECT_EQ(message.caption, "test_app");
     EXPECT_EQ(message.flags, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_EQ(m_dialog->Button(IDC_WEBSITE)->CurrentBitmap(), IDB_WEBSITE);
 }
 
 TEST_F(WebsiteCommandTest, ABrowserThatIsMissingOrCannotRunIsExplained) {
