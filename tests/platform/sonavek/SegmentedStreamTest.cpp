@@ -292,33 +292,27 @@ TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
     CEncoderLibrary library;
     ASSERT_TRUE(library.Load());
     const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
-    const std::vector<uint8_t> single =
-        EncodeOnOneEncoder(Format(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
+    const BE_CONFIG config = MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(config), input);
     cpu_set_t allowed;
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
     // Encodes on a thread that may run on the first `cores` of this process's cores.
     auto encodeOnCores = [&](int cores) {
-        return std::async(std::launch::async,
-                          [&] {
-                              cpu_set_t some;
-                              CPU_ZERO(&some);
-                              for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
-                                  if (CPU_ISSET(cpu, &allowed))
-                                      CPU_SET(cpu, &some);
-                              EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
-                              return EncodeSamples(
-                                  library, MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
-                          })
-            .get();
+        const EncodeResult result = std::async(std::launch::async, [&] {
+                                        cpu_set_t some;
+                                        CPU_ZERO(&some);
+                                        for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
+                                            if (CPU_ISSET(cpu, &allowed))
+                                                CPU_SET(cpu, &some);
+                                        EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
+                                        return EncodeSamples(library, config, input);
+                                    }).get();
+        EXPECT_EQ(result.error, BE_ERR_SUCCESSFUL);
+        return std::vector<uint8_t>(result.mp3.begin(), result.mp3.end());
     };
-    const EncodeResult oneCore = encodeOnCores(1);
-    ASSERT_EQ(oneCore.error, BE_ERR_SUCCESSFUL);
-    EXPECT_EQ(std::vector<uint8_t>(oneCore.mp3.begin(), oneCore.mp3.end()), single);
+    EXPECT_EQ(encodeOnCores(1), single);
     if (CPU_COUNT(&allowed) > 1) {
-        const EncodeResult twoCores = encodeOnCores(2);
-        ASSERT_EQ(twoCores.error, BE_ERR_SUCCESSFUL);
-        EXPECT_NE(std::vector<uint8_t>(twoCores.mp3.begin(), twoCores.mp3.end()), single)
-            << "two cores gave no joined stream";
+        EXPECT_NE(encodeOnCores(2), single) << "two cores gave no joined stream";
     }
 }
 
