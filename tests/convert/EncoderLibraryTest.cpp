@@ -1,5 +1,6 @@
 // Loading libsonavek.so by absolute path: a real library and real failures.
 #include "EncoderLibrary.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,14 +13,10 @@
 
 namespace {
 
-bool AllEntryPointsSet(const CEncoderLibrary& library) {
-    return library.m_pBeVersion && library.m_pBeInitStream && library.m_pBeEncodeChunk &&
-           library.m_pBeDeinitStream && library.m_pBeCloseStream;
-}
-
-bool NoEntryPointSet(const CEncoderLibrary& library) {
-    return !library.m_pBeVersion && !library.m_pBeInitStream && !library.m_pBeEncodeChunk &&
-           !library.m_pBeDeinitStream && !library.m_pBeCloseStream;
+// How many of the five entry points are set.
+int EntryPointsSet(const CEncoderLibrary& library) {
+    return !!library.m_pBeVersion + !!library.m_pBeInitStream + !!library.m_pBeEncodeChunk +
+           !!library.m_pBeDeinitStream + !!library.m_pBeCloseStream;
 }
 
 // The file a loaded shared object came from.
@@ -40,7 +37,7 @@ TEST(EncoderLibraryTest, LoadsFromTheSystemDirectoryByAbsolutePath) {
     CEncoderLibrary library;
     ASSERT_TRUE(library.Load());
     EXPECT_TRUE(library.IsLoaded());
-    EXPECT_TRUE(AllEntryPointsSet(library));
+    EXPECT_EQ(EntryPointsSet(library), 5);
     BE_VERSION version{};
     EXPECT_EQ(library.m_pBeVersion(&version), BE_ERR_SUCCESSFUL);
 }
@@ -51,7 +48,7 @@ TEST(EncoderLibraryTest, MissingLibraryFails) {
     EXPECT_FALSE(library.Load(empty.path()));
     EXPECT_FALSE(library.Load(QString()));
     EXPECT_FALSE(library.IsLoaded());
-    EXPECT_TRUE(NoEntryPointSet(library));
+    EXPECT_EQ(EntryPointsSet(library), 0);
 }
 
 TEST(EncoderLibraryTest, RelativeDirectoryIsRefusedEvenWhereTheLibraryIs) {
@@ -61,17 +58,14 @@ TEST(EncoderLibraryTest, RelativeDirectoryIsRefusedEvenWhereTheLibraryIs) {
     const bool loaded = library.Load(QStringLiteral("."));
     QDir::setCurrent(previous);
     EXPECT_FALSE(loaded);
-    EXPECT_TRUE(NoEntryPointSet(library));
+    EXPECT_EQ(EntryPointsSet(library), 0);
 }
 
 TEST(EncoderLibraryTest, FileThatIsNotTheEncoderFails) {
     QTemporaryDir dir;
     const QString target = dir.filePath(EncoderLibraryFileName());
 
-    QFile text(target);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("not a shared object\n");
-    text.close();
+    ASSERT_TRUE(WriteBytes(target, "not a shared object\n"));
     CEncoderLibrary library;
     EXPECT_FALSE(library.Load(dir.path()));
 
@@ -81,7 +75,7 @@ TEST(EncoderLibraryTest, FileThatIsNotTheEncoderFails) {
     ASSERT_TRUE(QFile::remove(target));
     ASSERT_TRUE(QFile::copy(lame, target));
     EXPECT_FALSE(library.Load(dir.path()));
-    EXPECT_TRUE(NoEntryPointSet(library));
+    EXPECT_EQ(EntryPointsSet(library), 0);
 }
 
 } // namespace

@@ -13,10 +13,7 @@ namespace {
 TEST(Mp3Play, DecodesLikeTheConversionStepCallsIt) {
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("song.mp3");
-    ToneSpec tone;
-    tone.seconds = 2.0;
-    tone.frequency = 1000.0;
-    ASSERT_TRUE(WriteToneMp3(mp3, tone));
+    ASSERT_TRUE(WriteToneMp3(mp3, {.seconds = 2.0, .frequency = 1000.0}));
     QWidget window;
     auto* control = new CMp3Play(&window);
     control->setObjectName("1000");
@@ -69,9 +66,7 @@ TEST(Mp3Play, ReportsErrorsAsEventThreeAndRefusesAWaveSource) {
     EXPECT_NE(result, 712);
 
     const QString mp3 = dir.filePath("cut.mp3");
-    ToneSpec tone;
-    tone.seconds = 2.0;
-    ASSERT_TRUE(WriteToneMp3(mp3, tone));
+    ASSERT_TRUE(WriteToneMp3(mp3, {.seconds = 2.0}));
     std::vector<int> codes;
     QStringList texts;
     QObject::connect(&control, &CMp3Play::OnError, [&](int code, const QString& text) {

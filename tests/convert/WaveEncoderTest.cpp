@@ -41,6 +41,15 @@ protected:
         return EncodeWaveFile(m_library, EncodeJob{source, target, 128, channelMode}, m_events);
     }
 
+    // Encodes `source` to out.mp3 and decodes that with ffmpeg.
+    void EncodeAndDecode(const QString& source, int channelMode, DecodedAudio* decoded) {
+        const QString mp3 = m_dir.filePath("out.mp3");
+        ASSERT_EQ(Encode(source, mp3, channelMode).outcome, EncodeOutcome::Done);
+        bool ok = false;
+        *decoded = DecodeWithFfmpeg(mp3, &ok);
+        ASSERT_TRUE(ok);
+    }
+
     QTemporaryDir m_dir;
     CEncoderLibrary m_library;
     EncodeEvents m_events;
@@ -63,16 +72,12 @@ TEST_F(WaveEncoderTest, EveryInputTypeComesOutAtTheRightSpeedAndPitch) {
         tone.seconds = 2.0;
         tone.frequency = 660.0;
         const QString wave = MakeWave("in.wav", tone);
-        const QString mp3 = m_dir.filePath("out.mp3");
-        ASSERT_EQ(Encode(wave, mp3).outcome, EncodeOutcome::Done);
+        DecodedAudio decoded;
+        ASSERT_NO_FATAL_FAILURE(EncodeAndDecode(wave, 1, &decoded));
         EXPECT_EQ(m_fileBytes, QFileInfo(wave).size());
         ASSERT_FALSE(m_progress.empty());
         EXPECT_EQ(m_progress.back(), m_fileBytes);
         EXPECT_TRUE(std::is_sorted(m_progress.begin(), m_progress.end()));
-
-        bool ok = false;
-        const DecodedAudio decoded = DecodeWithFfmpeg(mp3, &ok);
-        ASSERT_TRUE(ok);
         EXPECT_EQ(decoded.sampleRate, 44100);
         EXPECT_EQ(decoded.channels, 2);
         EXPECT_NEAR(decoded.frames(), 2 * 44100, 2 * 1152);
@@ -89,25 +94,14 @@ TEST_F(WaveEncoderTest, ChannelModesGiveTheEncoderTheirChannels) {
     EXPECT_EQ(EncoderModeFor(2), BE_MP3_MODE_MONO);
     EXPECT_EQ(EncoderModeFor(7), BE_MP3_MODE_STEREO);
 
-    ToneSpec tone;
-    tone.seconds = 1.0;
-    const QString stereo = MakeWave("stereo.wav", tone);
-    tone.channels = 1;
-    const QString mono = MakeWave("mono.wav", tone);
-    struct Case {
-        QString source;
-        int mode;
-        int channels;
-    };
-    for (const Case& c :
-         {Case{stereo, 2, 1}, Case{stereo, 0, 2}, Case{mono, 0, 2}, Case{mono, 2, 1}}) {
-        SCOPED_TRACE(c.mode);
-        const QString mp3 = m_dir.filePath("out.mp3");
-        ASSERT_EQ(Encode(c.source, mp3, c.mode).outcome, EncodeOutcome::Done);
-        bool ok = false;
-        const DecodedAudio decoded = DecodeWithFfmpeg(mp3, &ok);
-        ASSERT_TRUE(ok);
-        EXPECT_EQ(decoded.channels, c.channels);
+    const QString stereo = MakeWave("stereo.wav", {.seconds = 1.0});
+    const QString mono = MakeWave("mono.wav", {.channels = 1, .seconds = 1.0});
+    for (const auto& [source, mode, channels] :
+         {std::tuple{stereo, 2, 1}, {stereo, 0, 2}, {mono, 0, 2}, {mono, 2, 1}}) {
+        SCOPED_TRACE(mode);
+        DecodedAudio decoded;
+        ASSERT_NO_FATAL_FAILURE(EncodeAndDecode(source, mode, &decoded));
+        EXPECT_EQ(decoded.channels, channels);
         EXPECT_NEAR(DominantFrequency(Middle(decoded)), 440.0, 440.0 * 0.02);
     }
 }

@@ -32,10 +32,8 @@ TEST(Mp3Probe, AcceptsLayerThreeBehindAnId3TagAndCountsEveryFrame) {
 
 TEST(Mp3Probe, AFormatChangeMidStreamIsAnError) {
     QTemporaryDir dir;
-    ToneSpec mono;
-    mono.channels = 1;
     ASSERT_TRUE(WriteToneMp3(dir.filePath("stereo.mp3"), ToneSpec{}));
-    ASSERT_TRUE(WriteToneMp3(dir.filePath("mono.mp3"), mono));
+    ASSERT_TRUE(WriteToneMp3(dir.filePath("mono.mp3"), {.channels = 1}));
     const QByteArray joined =
         ReadAll(dir.filePath("stereo.mp3")) + ReadAll(dir.filePath("mono.mp3"));
     EXPECT_TRUE(ProbeBytes(joined).formatChanged);
@@ -45,11 +43,8 @@ TEST(Mp3Probe, AFormatChangeMidStreamIsAnError) {
 // only when every frame the walk found is accounted for.
 TEST(Mp3Probe, GivesTheTagFrameCountOnlyWhenTheWalkConfirmsIt) {
     QTemporaryDir dir;
-    ToneSpec mono;
-    mono.channels = 1;
-    mono.sampleRate = 22050;
     for (const auto& [name, tone] :
-         {std::pair{"stereo.mp3", ToneSpec{}}, std::pair{"mono.mp3", mono}}) {
+         {std::pair{"stereo.mp3", ToneSpec{}}, std::pair{"mono.mp3", ToneSpec{22050, 1}}}) {
         SCOPED_TRACE(name);
         const QString mp3 = dir.filePath(name);
         ASSERT_TRUE(WriteToneMp3(mp3, tone));

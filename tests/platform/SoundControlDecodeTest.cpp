@@ -22,11 +22,9 @@ protected:
 
     QString MakeMp3(const QString& name, double seconds = 1.5, int channels = 2, int rate = 44100) {
         const QString path = m_dir.filePath(name);
-        ToneSpec tone;
-        tone.seconds = seconds;
-        tone.channels = channels;
-        tone.sampleRate = rate;
-        EXPECT_TRUE(WriteToneMp3(path, tone)) << "lame failed";
+        EXPECT_TRUE(
+            WriteToneMp3(path, {.sampleRate = rate, .channels = channels, .seconds = seconds}))
+            << "lame failed";
         return path;
     }
 
@@ -34,6 +32,21 @@ protected:
     void Decode(SoundControl& control, EventLog& log) {
         control.Run();
         ASSERT_TRUE(QTest::qWaitFor([&] { return log.Ended(); }, 30000)) << "decoding never ended";
+    }
+
+    // A destination holding kKeepMe, which a refusal must leave alone.
+    QString KeptFile(const QString& path) {
+        EXPECT_TRUE(WriteBytes(path, kKeepMe));
+        return path;
+    }
+
+    // A decode that must fail part-way with `code`, leaving `destination` as it was.
+    void ExpectFailure(SoundControl& control, EventLog& log, int code, const QString& destination) {
+        Decode(control, log);
+        QTest::qWait(300);
+        EXPECT_EQ(log.finished, 0);
+        ASSERT_EQ(log.errorCodes, std::vector<int>{code});
+        EXPECT_EQ(ReadAll(destination), kKeepMe);
     }
 
     QTemporaryDir m_dir;
@@ -44,16 +57,14 @@ TEST_F(SoundDecodeTest, OutputMatchesMpg123SampleForSample) {
         SCOPED_TRACE(QString("%1 channels at %2 Hz").arg(channels).arg(rate).toStdString());
         const QString mp3 = MakeMp3(QString("tone%1.mp3").arg(channels), 2.0, channels, rate);
         const QString wave = m_dir.filePath(QString("tone%1.wav").arg(channels));
-        SoundControl control;
-        EventLog log;
-        log.Attach(control);
+        LoggedControl logged;
+        auto& [control, log] = logged;
         ASSERT_EQ(control.Open(mp3, wave), SOUND_OK);
         EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(mp3));
         Decode(control, log);
         ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
 
-        bool ours = false;
-        bool theirs = false;
+        bool ours = false, theirs = false;
         const DecodedAudio decoded = ReadPcmWave(wave, &ours);
         const DecodedAudio reference = DecodeWithMpg123(mp3, &theirs);
         ASSERT_TRUE(ours && theirs);
@@ -74,9 +85,8 @@ TEST_F(SoundDecodeTest, OutputMatchesMpg123SampleForSample) {
 
 TEST_F(SoundDecodeTest, EventsComeInOrderOnTheOwnersThreadAndStopAtTheEnd) {
     const QString mp3 = MakeMp3("long.mp3", 30.0);
-    SoundControl control;
-    EventLog log;
-    log.Attach(control);
+    LoggedControl logged;
+    auto& [control, log] = logged;
     ASSERT_EQ(control.Open(mp3, m_dir.filePath("long.wav")), SOUND_OK);
     Decode(control, log);
     QTest::qWait(400); // nothing may follow the end
@@ -102,13 +112,11 @@ TEST_F(SoundDecodeTest, MeasuresWithoutDestinationAndGivesTheFrameDuration) {
 }
 
 TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination) {
-    ToneSpec quiet;
-    quiet.amplitude = 0.0005;
     WriteToneWave(m_dir.filePath("tone.wav"), ToneSpec{});
-    WriteToneWave(m_dir.filePath("quiet.wav"), quiet);
+    WriteToneWave(m_dir.filePath("quiet.wav"), {.amplitude = 0.0005});
     QByteArray randomWithSyncs(100000, '\0');
-    for (int i = 0; i < randomWithSyncs.size(); ++i)
-        randomWithSyncs[i] = char(QRandomGenerator::global()->generate());
+    for (char& byte : randomWithSyncs)
+        byte = char(QRandomGenerator::global()->generate());
     for (int i = 0; i < randomWithSyncs.size() - 4; i += 997)
         randomWithSyncs.replace(i, 4, QByteArray("\xFF\xFB\x90\x64", 4));
     WriteBytes(m_dir.filePath("random.mp3"), randomWithSyncs);
@@ -117,15 +125,13 @@ TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination
     // Headerless quiet PCM: what the decoder library would take for Layer I.
     WriteBytes(m_dir.filePath("pcm.mp3"), ReadAll(m_dir.filePath("quiet.wav")).mid(44));
     // A wave file that carries MP3 data is still a RIFF file.
-    const QString mp3 = MakeMp3("real.mp3");
     WriteBytes(m_dir.filePath("riff.mp3"),
-               ReadAll(m_dir.filePath("tone.wav")).left(44) + ReadAll(mp3));
+               ReadAll(m_dir.filePath("tone.wav")).left(44) + ReadAll(MakeMp3("real.mp3")));
 
-    const QString destination = m_dir.filePath("out.wav");
     for (const QString name : {"tone.wav", "random.mp3", "text.mp3", "empty.mp3", "pcm.mp3",
                                "riff.mp3", "missing.mp3"}) {
         SCOPED_TRACE(name.toStdString());
-        ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+        const QString destination = KeptFile(m_dir.filePath("out.wav"));
         const QString source = m_dir.filePath(name);
         const QByteArray before = ReadAll(source);
         SoundControl control;
@@ -145,12 +151,9 @@ TEST_F(SoundDecodeTest, RefusesToWriteOverItsOwnSourceHoweverSpelled) {
     const QString mp3 = MakeMp3("self.mp3");
     const QByteArray original = ReadAll(mp3);
     QDir(m_dir.path()).mkdir("sub");
-    ASSERT_EQ(::symlink(QFile::encodeName(mp3).constData(),
-                        QFile::encodeName(m_dir.filePath("link.wav")).constData()),
-              0);
-    ASSERT_EQ(::link(QFile::encodeName(mp3).constData(),
-                     QFile::encodeName(m_dir.filePath("hard.wav")).constData()),
-              0);
+    const QByteArray target = QFile::encodeName(mp3);
+    ASSERT_EQ(::symlink(target.constData(), QFile::encodeName(m_dir.filePath("link.wav"))), 0);
+    ASSERT_EQ(::link(target.constData(), QFile::encodeName(m_dir.filePath("hard.wav"))), 0);
     for (const QString& spelling :
          {mp3, m_dir.path() + "/./self.mp3", m_dir.path() + "/sub/../self.mp3",
           m_dir.filePath("link.wav"), m_dir.filePath("hard.wav")}) {
@@ -168,22 +171,17 @@ TEST_F(SoundDecodeTest, RefusesAMissingFolderAndOutputBeyondTheRiffLimit) {
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));
 
     // 8 kbit/s MPEG-2 frames repeated for more than 4 GiB of 16-bit stereo output.
-    ToneSpec tone;
-    tone.sampleRate = 24000;
-    tone.seconds = 0.5;
-    ASSERT_TRUE(WriteToneWave(m_dir.filePath("low.wav"), tone));
+    ASSERT_TRUE(WriteToneWave(m_dir.filePath("low.wav"), {.sampleRate = 24000, .seconds = 0.5}));
     ASSERT_TRUE(RunTool("lame", {"--quiet", "--resample", "24", "-b", "8",
                                  m_dir.filePath("low.wav"), m_dir.filePath("low.mp3")}));
-    const QByteArray low = ReadAll(m_dir.filePath("low.mp3"));
     const int frameBytes = 72000 * 8 / 24000; // 8 kbit/s at 24 kHz never needs padding
-    const QByteArray frame = low.mid(frameBytes, frameBytes); // the first audio frame
+    const QByteArray frame = ReadAll(m_dir.filePath("low.mp3")).mid(frameBytes, frameBytes);
     ASSERT_EQ(quint8(frame[0]), 0xFF);
     ASSERT_EQ(quint8(frame[1]) & 0x1E, 0x12) << "not an MPEG-2 Layer III frame";
     const qint64 framesNeeded = 0xFFFFFFFFLL / (576 * 2 * 2) + 1;
     const QString huge = m_dir.filePath("huge.mp3");
     ASSERT_TRUE(WriteBytes(huge, frame.repeated(int(framesNeeded))));
-    const QString destination = m_dir.filePath("huge.wav");
-    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    const QString destination = KeptFile(m_dir.filePath("huge.wav"));
     EXPECT_EQ(control.Open(huge, destination), SOUND_OUTPUT_TOO_LARGE);
     EXPECT_EQ(ReadAll(destination), kKeepMe);
     EXPECT_EQ(control.Open(huge, ""), SOUND_OK);
@@ -195,8 +193,7 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     const QByteArray whole = ReadAll(mp3);
     const QString cut = m_dir.filePath("cut-early.mp3");
     ASSERT_TRUE(WriteBytes(cut, whole.left(whole.size() * 2 / 3)));
-    const QString destination = m_dir.filePath("out.wav");
-    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    const QString destination = KeptFile(m_dir.filePath("out.wav"));
     SoundControl control;
     EXPECT_EQ(control.Open(cut, destination), SOUND_SOURCE_CUT_SHORT);
     EXPECT_EQ(ReadAll(destination), kKeepMe);
@@ -206,12 +203,8 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     log.Attach(control);
     ASSERT_EQ(control.Open(mp3, destination), SOUND_OK);
     ASSERT_EQ(::truncate(QFile::encodeName(mp3).constData(), whole.size() / 2), 0);
-    Decode(control, log);
-    QTest::qWait(300);
-    EXPECT_EQ(log.finished, 0);
-    ASSERT_EQ(log.errorCodes, std::vector<int>{SOUND_SOURCE_CUT_SHORT});
+    ASSERT_NO_FATAL_FAILURE(ExpectFailure(control, log, SOUND_SOURCE_CUT_SHORT, destination));
     EXPECT_FALSE(log.errorTexts.first().isEmpty());
-    EXPECT_EQ(ReadAll(destination), kKeepMe);
     EXPECT_EQ(FolderEntries(m_dir.path()).filter("out.wav").size(), 1) << "a temporary file stayed";
     control.Close(); // after a failure: harmless
 }
@@ -220,11 +213,9 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
 // probe, yet the library would decode it into 1152 samples of noise.
 TEST_F(SoundDecodeTest, JunkFramesAroundAndBetweenTheStreamsFramesNeverBecomeSound) {
     const QString clean = m_dir.filePath("clean.mp3");
-    ToneSpec tone;
-    tone.sampleRate = 22050;
-    tone.channels = 1;
-    tone.seconds = 0.5;
-    ASSERT_TRUE(WriteToneMp3(clean, tone, 32, {"-t"})) << "lame failed";
+    ASSERT_TRUE(
+        WriteToneMp3(clean, {.sampleRate = 22050, .channels = 1, .seconds = 0.5}, 32, {"-t"}))
+        << "lame failed";
     const QByteArray stream = ReadAll(clean);
     QByteArray junk = stream.left(4);
     junk[1] = char((junk[1] & ~0x06) | 0x04); // Layer II
@@ -235,9 +226,8 @@ TEST_F(SoundDecodeTest, JunkFramesAroundAndBetweenTheStreamsFramesNeverBecomeSou
 
     bool ok = false;
     for (const QString& source : {clean, spliced}) {
-        SoundControl control;
-        EventLog log;
-        log.Attach(control);
+        LoggedControl logged;
+        auto& [control, log] = logged;
         ASSERT_EQ(control.Open(source, source + ".wav"), SOUND_OK);
         Decode(control, log);
         ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
@@ -281,9 +271,8 @@ TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
 TEST_F(SoundDecodeTest, OpeningAgainClosesThePreviousFileAndRunWithoutOpenDoesNothing) {
     const QString first = MakeMp3("first.mp3", 1.0);
     const QString second = MakeMp3("second.mp3", 3.0);
-    SoundControl control;
-    EventLog log;
-    log.Attach(control);
+    LoggedControl logged;
+    auto& [control, log] = logged;
     control.Run();
     QTest::qWait(200);
     EXPECT_TRUE(log.order.isEmpty());
@@ -306,8 +295,7 @@ TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {
     SmallDisk disk;
     MOUNT_SMALL_DISK(disk, mountPoint, "size=600k")
 
-    const QString destination = mountPoint + "/out.wav";
-    ASSERT_TRUE(WriteBytes(destination, kKeepMe));
+    const QString destination = KeptFile(mountPoint + "/out.wav");
     ASSERT_TRUE(WriteBytes(mountPoint + "/filler", QByteArray(200 * 1024, 'x')));
     SoundControl control;
     EXPECT_EQ(control.Open(mp3, destination), SOUND_NO_DISK_SPACE);
@@ -319,12 +307,8 @@ TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {
     ASSERT_EQ(control.Open(mp3, destination), SOUND_OK);
     // Someone else fills the disk after Open.
     ASSERT_TRUE(WriteBytes(mountPoint + "/filler", QByteArray(300 * 1024, 'x')));
-    Decode(control, log);
-    QTest::qWait(300);
-    EXPECT_EQ(log.finished, 0);
-    ASSERT_EQ(log.errorCodes, std::vector<int>{SOUND_WRITE_FAILED});
+    ASSERT_NO_FATAL_FAILURE(ExpectFailure(control, log, SOUND_WRITE_FAILED, destination));
     EXPECT_TRUE(log.errorTexts.first().contains("space")) << log.errorTexts.first().toStdString();
-    EXPECT_EQ(ReadAll(destination), kKeepMe);
     EXPECT_EQ(FolderEntries(mountPoint), (QStringList{"filler", "out.wav"}));
 }
 

@@ -20,14 +20,11 @@ protected:
 
     QString MakeMp3(double seconds) {
         const QString path = m_dir.filePath(QString("tone%1.mp3").arg(seconds));
-        ToneSpec tone;
-        tone.seconds = seconds;
-        EXPECT_TRUE(WriteToneMp3(path, tone)) << "lame failed";
+        EXPECT_TRUE(WriteToneMp3(path, {.seconds = seconds})) << "lame failed";
         return path;
     }
     // Plays a 2 s tone until it has reached `position`.
-    void PlayUntil(SoundControl& control, EventLog& log, int position) {
-        log.Attach(control);
+    void PlayUntil(SoundControl& control, const EventLog& log, int position) {
         ASSERT_EQ(control.Open(MakeMp3(2.0), ""), SOUND_OK);
         control.Run();
         ASSERT_TRUE(QTest::qWaitFor([&] { return LastPosition(log) >= position; }, 5000));
@@ -40,11 +37,9 @@ protected:
 };
 
 TEST_P(SoundPlayTest, PlaysInRealTimeToTheEnd) {
-    const QString mp3 = MakeMp3(1.0);
-    SoundControl control;
-    EventLog log;
-    log.Attach(control);
-    ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
+    LoggedControl logged;
+    auto& [control, log] = logged;
+    ASSERT_EQ(control.Open(MakeMp3(1.0), ""), SOUND_OK);
     QElapsedTimer clock;
     clock.start();
     control.Run();
@@ -60,8 +55,8 @@ TEST_P(SoundPlayTest, PlaysInRealTimeToTheEnd) {
 }
 
 TEST_P(SoundPlayTest, PauseHoldsThePositionAndRunResumesFromIt) {
-    SoundControl control;
-    EventLog log;
+    LoggedControl logged;
+    auto& [control, log] = logged;
     ASSERT_NO_FATAL_FAILURE(PlayUntil(control, log, 10));
     control.Pause();
     QTest::qWait(200);
@@ -78,8 +73,8 @@ TEST_P(SoundPlayTest, PauseHoldsThePositionAndRunResumesFromIt) {
 }
 
 TEST_P(SoundPlayTest, StopRewindsSoTheNextRunStartsAgain) {
-    SoundControl control;
-    EventLog log;
+    LoggedControl logged;
+    auto& [control, log] = logged;
     ASSERT_NO_FATAL_FAILURE(PlayUntil(control, log, 20));
     control.Stop();
     const int stoppedAt = LastPosition(log);

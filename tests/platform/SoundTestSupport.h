@@ -19,12 +19,8 @@ template <typename T> QByteArray LittleEndian(T value) {
     qToLittleEndian(value, bytes.data());
     return bytes;
 }
-inline QByteArray Le16(quint16 value) {
-    return LittleEndian(value);
-}
-inline QByteArray Le32(quint32 value) {
-    return LittleEndian(value);
-}
+constexpr auto Le16 = LittleEndian<quint16>;
+constexpr auto Le32 = LittleEndian<quint32>;
 
 // Frames of an MP3 file as the independent ffprobe tool counts them.
 inline int CountFramesWithFfprobe(const QString& path) {
@@ -66,4 +62,11 @@ struct EventLog {
         offThread = offThread || QThread::currentThread() != qApp->thread();
     }
     bool Ended() const { return finished > 0 || !errorCodes.empty(); }
+};
+
+// A control that tells its own log everything.
+struct LoggedControl {
+    SoundControl control;
+    EventLog log;
+    LoggedControl() { log.Attach(control); }
 };

@@ -47,33 +47,25 @@ protected:
 };
 
 TEST_F(WaveFileTest, ReadsEverySampleTypeTheToneWriterMakes) {
-    struct Case {
-        SampleFormat format;
-        int tag;
-        int bits;
-    };
-    for (const Case& c :
-         {Case{SampleFormat::U8, WAVE_FORMAT_PCM, 8}, Case{SampleFormat::S16, WAVE_FORMAT_PCM, 16},
-          Case{SampleFormat::S24, WAVE_FORMAT_PCM, 24},
-          Case{SampleFormat::S32, WAVE_FORMAT_PCM, 32},
-          Case{SampleFormat::F32, WAVE_FORMAT_IEEE_FLOAT, 32}}) {
-        SCOPED_TRACE(c.bits);
-        ToneSpec tone;
-        tone.format = c.format;
-        tone.channels = 1;
-        tone.sampleRate = 22050;
-        tone.seconds = 0.5;
-        const QString path = m_dir.filePath(QString("tone%1.wav").arg(int(c.format)));
-        ASSERT_TRUE(WriteToneWave(path, tone));
+    for (const auto& [sampleFormat, tag, bits] :
+         {std::tuple{SampleFormat::U8, WAVE_FORMAT_PCM, 8},
+          {SampleFormat::S16, WAVE_FORMAT_PCM, 16},
+          {SampleFormat::S24, WAVE_FORMAT_PCM, 24},
+          {SampleFormat::S32, WAVE_FORMAT_PCM, 32},
+          {SampleFormat::F32, WAVE_FORMAT_IEEE_FLOAT, 32}}) {
+        SCOPED_TRACE(bits);
+        const QString path = m_dir.filePath(QString("tone%1.wav").arg(int(sampleFormat)));
+        ASSERT_TRUE(WriteToneWave(
+            path, {.sampleRate = 22050, .channels = 1, .seconds = 0.5, .format = sampleFormat}));
         const auto format = ReadWaveFormat(path);
         ASSERT_TRUE(format);
-        EXPECT_EQ(format->formatTag, c.tag);
-        EXPECT_EQ(format->bitsPerSample, c.bits);
+        EXPECT_EQ(format->formatTag, tag);
+        EXPECT_EQ(format->bitsPerSample, bits);
         EXPECT_EQ(format->channels, 1);
         EXPECT_EQ(format->sampleRate, 22050);
-        EXPECT_EQ(format->blockAlign, c.bits / 8);
+        EXPECT_EQ(format->blockAlign, bits / 8);
         EXPECT_EQ(format->dataOffset + format->dataBytes, QFileInfo(path).size());
-        EXPECT_EQ(format->dataBytes, 11025 * c.bits / 8);
+        EXPECT_EQ(format->dataBytes, 11025 * bits / 8);
     }
 }
 
@@ -119,11 +111,11 @@ TEST_F(WaveFileTest, DataBeyondTheFileIsCutToWholeFramesAtItsEnd) {
 TEST_F(WaveFileTest, RefusesMalformedAndForeignFiles) {
     const QByteArray samples(400, '\3');
     const QByteArray goodFmt = Chunk("fmt ", FmtBody(WAVE_FORMAT_PCM, 2, 44100, 16));
-    struct Case {
-        const char* what;
-        QByteArray bytes;
+    // A file of `fmtBody` and the samples.
+    const auto with = [&](const QByteArray& fmtBody) {
+        return Riff(Chunk("fmt ", fmtBody) + Chunk("data", samples));
     };
-    const Case cases[] = {
+    const std::pair<const char*, QByteArray> cases[] = {
         {"empty", {}},
         {"text", "this is not a wave file, only words\n"},
         {"RIFF but not WAVE", "RIFF" + Le32(100) + "AVI " + goodFmt + Chunk("data", samples)},
@@ -131,26 +123,23 @@ TEST_F(WaveFileTest, RefusesMalformedAndForeignFiles) {
         {"no fmt", Riff(Chunk("data", samples))},
         {"data before fmt", Riff(Chunk("data", samples) + goodFmt)},
         {"no data", Riff(goodFmt + Chunk("LIST", "abcd"))},
-        {"fmt shorter than 16",
-         Riff(Chunk("fmt ", FmtBody(1, 2, 44100, 16).left(14)) + Chunk("data", samples))},
-        {"zero channels",
-         Riff(Chunk("fmt ", FmtBody(1, 0, 44100, 16, 4)) + Chunk("data", samples))},
-        {"zero rate", Riff(Chunk("fmt ", FmtBody(1, 2, 0, 16)) + Chunk("data", samples))},
-        {"block align off",
-         Riff(Chunk("fmt ", FmtBody(1, 2, 44100, 16, 3)) + Chunk("data", samples))},
-        {"12-bit", Riff(Chunk("fmt ", FmtBody(1, 1, 44100, 12, 2)) + Chunk("data", samples))},
-        {"64-bit float", Riff(Chunk("fmt ", FmtBody(3, 1, 44100, 64)) + Chunk("data", samples))},
-        {"ADPCM", Riff(Chunk("fmt ", FmtBody(2, 2, 44100, 4, 2048)) + Chunk("data", samples))},
-        {"mu-law", Riff(Chunk("fmt ", FmtBody(7, 1, 8000, 8)) + Chunk("data", samples))},
-        {"MP3 inside", Riff(Chunk("fmt ", FmtBody(0x55, 2, 44100, 0, 1)) + Chunk("data", samples))},
-        {"nine channels", Riff(Chunk("fmt ", FmtBody(1, 9, 44100, 16)) + Chunk("data", samples))},
+        {"fmt shorter than 16", with(FmtBody(1, 2, 44100, 16).left(14))},
+        {"zero channels", with(FmtBody(1, 0, 44100, 16, 4))},
+        {"zero rate", with(FmtBody(1, 2, 0, 16))},
+        {"block align off", with(FmtBody(1, 2, 44100, 16, 3))},
+        {"12-bit", with(FmtBody(1, 1, 44100, 12, 2))},
+        {"64-bit float", with(FmtBody(3, 1, 44100, 64))},
+        {"ADPCM", with(FmtBody(2, 2, 44100, 4, 2048))},
+        {"mu-law", with(FmtBody(7, 1, 8000, 8))},
+        {"MP3 inside", with(FmtBody(0x55, 2, 44100, 0, 1))},
+        {"nine channels", with(FmtBody(1, 9, 44100, 16))},
         {"fmt claims 4 GiB",
          Riff(Chunk("fmt ", FmtBody(1, 2, 44100, 16), 0xFFFFFFF0u) + Chunk("data", samples))},
         {"unknown chunk claims 4 GiB",
          Riff(goodFmt + Chunk("junk", "x", 0xFFFFFFFFu) + Chunk("data", samples))},
     };
-    for (const Case& c : cases)
-        EXPECT_FALSE(Read(c.bytes)) << c.what;
+    for (const auto& [what, bytes] : cases)
+        EXPECT_FALSE(Read(bytes)) << what;
     EXPECT_FALSE(ReadWaveFormat(m_dir.filePath("missing.wav")));
     EXPECT_FALSE(ReadWaveFormat(m_dir.path())) << "a folder";
 }

@@ -13,11 +13,8 @@ protected:
     void TearDown() override { StopWavePlaying(); }
 
     QString MakeWave(const QString& name, SampleFormat format, double seconds = 1.0) {
-        ToneSpec tone;
-        tone.format = format;
-        tone.seconds = seconds;
         const QString path = m_dir.filePath(name);
-        EXPECT_TRUE(WriteToneWave(path, tone));
+        EXPECT_TRUE(WriteToneWave(path, {.seconds = seconds, .format = format}));
         return path;
     }
 
@@ -48,8 +45,8 @@ TEST_F(WavePlayerTest, RefusesWhatIsNotRiffPcm) {
     ASSERT_TRUE(WriteToneMp3(mp3, ToneSpec{}));
     MakeWave("float.wav", SampleFormat::F32);
     MakeWave("s24.wav", SampleFormat::S24);
-    QByteArray noData = ReadAll(MakeWave("nodata.wav", SampleFormat::S16)).left(36);
-    WriteBytes(m_dir.filePath("nodata.wav"), noData);
+    WriteBytes(m_dir.filePath("nodata.wav"),
+               ReadAll(MakeWave("nodata.wav", SampleFormat::S16)).left(36));
     for (const QString name :
          {"text.wav", "empty.wav", "tone.mp3", "float.wav", "s24.wav", "nodata.wav", "none.wav"}) {
         SCOPED_TRACE(name.toStdString());

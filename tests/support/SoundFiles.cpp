@@ -44,49 +44,28 @@ bool ReadUntilClosed(int fd, int timeoutMs, QByteArray* read) {
 }
 
 int BytesPerSample(SampleFormat format) {
-    switch (format) {
-    case SampleFormat::U8:
-        return 1;
-    case SampleFormat::S16:
-        return 2;
-    case SampleFormat::S24:
-        return 3;
-    case SampleFormat::S32:
-    case SampleFormat::F32:
-        return 4;
-    }
-    return 2;
+    static constexpr int kBytes[] = {1, 2, 3, 4, 4}; // in SampleFormat's order
+    return kBytes[int(format)];
 }
 
-template <typename T> void Append(QByteArray& bytes, T value) {
+template <typename T> void Append(QByteArray& bytes, T value, int size = sizeof(T)) {
     T little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char*>(&little), sizeof little);
+    bytes.append(reinterpret_cast<const char*>(&little), size);
 }
 
+// Integer samples are the two's complement low bytes of the scaled value; 8-bit
+// ones are offset by 128.
 void AppendSample(QByteArray& bytes, SampleFormat format, double value) {
-    switch (format) {
-    case SampleFormat::U8:
-        bytes.append(char(uint8_t(std::lround(value * 127.0) + 128)));
-        break;
-    case SampleFormat::S16:
-        Append<int16_t>(bytes, int16_t(std::lround(value * 32767.0)));
-        break;
-    case SampleFormat::S24: {
-        const int32_t v = int32_t(std::lround(value * 8388607.0));
-        bytes.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)).append(char((v >> 16) & 0xFF));
-        break;
-    }
-    case SampleFormat::S32:
-        Append<int32_t>(bytes, int32_t(std::llround(value * 2147483647.0)));
-        break;
-    case SampleFormat::F32: {
+    static constexpr double kFullScale[] = {127.0, 32767.0, 8388607.0, 2147483647.0};
+    uint32_t raw;
+    if (format == SampleFormat::F32) {
         const float f = float(value);
-        uint32_t raw;
         std::memcpy(&raw, &f, sizeof raw);
-        Append<uint32_t>(bytes, raw);
-        break;
+    } else {
+        raw = uint32_t(std::llround(value * kFullScale[int(format)]) +
+                       (format == SampleFormat::U8 ? 128 : 0));
     }
-    }
+    Append<uint32_t>(bytes, raw, BytesPerSample(format));
 }
 
 } // namespace

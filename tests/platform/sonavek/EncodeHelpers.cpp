@@ -25,54 +25,37 @@ BE_CONFIG MakeConfig(uint32_t sampleRate, uint8_t mode, uint16_t kbps) {
     return config;
 }
 
-namespace {
-
-BE_ERR AppendOutput(BE_ERR error, const std::vector<uint8_t>& output, uint32_t written,
-                    QByteArray* mp3) {
-    if (error != BE_ERR_SUCCESSFUL)
-        return error;
-    if (written > output.size())
-        return BE_ERR_ENCODER_FAILED;
-    mp3->append(reinterpret_cast<const char*>(output.data()), written);
-    return BE_ERR_SUCCESSFUL;
-}
-
-BE_ERR EncodeOpenStream(const CEncoderLibrary& library, HBE_STREAM stream, uint32_t chunkSamples,
-                        std::vector<uint8_t>& output, const std::vector<int16_t>& samples,
-                        const std::vector<uint32_t>& chunkSizes, QByteArray* mp3) {
-    size_t done = 0;
-    for (size_t step = 0; done < samples.size(); ++step) {
-        const uint32_t wanted = chunkSizes[step % chunkSizes.size()];
-        const uint32_t count =
-            uint32_t(std::min<size_t>(wanted ? wanted : chunkSamples, samples.size() - done));
-        uint32_t written = 0;
-        BE_ERR error =
-            library.m_pBeEncodeChunk(stream, count, samples.data() + done, output.data(), &written);
-        error = AppendOutput(error, output, written, mp3);
-        if (error != BE_ERR_SUCCESSFUL)
-            return error;
-        done += count;
-    }
-    uint32_t written = 0;
-    const BE_ERR error = library.m_pBeDeinitStream(stream, output.data(), &written);
-    return AppendOutput(error, output, written, mp3);
-}
-
-} // namespace
-
 EncodeResult EncodeSamples(const CEncoderLibrary& library, const BE_CONFIG& config,
                            const std::vector<int16_t>& samples,
                            const std::vector<uint32_t>& chunkSizes) {
     EncodeResult result;
-    uint32_t chunkSamples = 0;
-    uint32_t bufferSize = 0;
+    uint32_t chunkSamples = 0, bufferSize = 0, written = 0;
     HBE_STREAM stream = 0;
     result.error = library.m_pBeInitStream(&config, &chunkSamples, &bufferSize, &stream);
     if (result.error != BE_ERR_SUCCESSFUL)
         return result;
     std::vector<uint8_t> output(bufferSize);
-    result.error =
-        EncodeOpenStream(library, stream, chunkSamples, output, samples, chunkSizes, &result.mp3);
+    // Keeps what a call wrote, or its error; more than B bytes is a failure too.
+    const auto take = [&](BE_ERR error) {
+        if (error == BE_ERR_SUCCESSFUL && written > output.size())
+            error = BE_ERR_ENCODER_FAILED;
+        if (error == BE_ERR_SUCCESSFUL)
+            result.mp3.append(reinterpret_cast<const char*>(output.data()), written);
+        result.error = error;
+        written = 0;
+        return error == BE_ERR_SUCCESSFUL;
+    };
+    bool ok = true;
+    for (size_t done = 0, step = 0; ok && done < samples.size(); ++step) {
+        const uint32_t wanted = chunkSizes[step % chunkSizes.size()];
+        const uint32_t count =
+            uint32_t(std::min<size_t>(wanted ? wanted : chunkSamples, samples.size() - done));
+        ok = take(library.m_pBeEncodeChunk(stream, count, samples.data() + done, output.data(),
+                                           &written));
+        done += count;
+    }
+    if (ok)
+        take(library.m_pBeDeinitStream(stream, output.data(), &written));
     const BE_ERR closed = library.m_pBeCloseStream(stream);
     if (result.error == BE_ERR_SUCCESSFUL)
         result.error = closed;

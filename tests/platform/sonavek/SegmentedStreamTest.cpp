@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,6 @@
 #include <numbers>
 #include <random>
 #include <sched.h>
-#include <thread>
 
 namespace {
 
@@ -76,7 +76,9 @@ std::vector<int16_t> Render(Signal signal, int rate, int channels, double second
     return samples;
 }
 
-std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& samples) {
+// All of `samples` in chunks; without `flush`, as a stopped batch leaves it.
+std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& samples,
+                               bool flush = true) {
     std::vector<uint8_t> mp3;
     std::vector<uint8_t> output(stream.OutputBytes());
     uint32_t written = 0;
@@ -88,8 +90,10 @@ std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& sa
         mp3.insert(mp3.end(), output.begin(), output.begin() + written);
         done += count;
     }
-    EXPECT_EQ(stream.Flush(output.data(), &written), BE_ERR_SUCCESSFUL);
-    mp3.insert(mp3.end(), output.begin(), output.begin() + written);
+    if (flush) {
+        EXPECT_EQ(stream.Flush(output.data(), &written), BE_ERR_SUCCESSFUL);
+        mp3.insert(mp3.end(), output.begin(), output.begin() + written);
+    }
     return mp3;
 }
 
@@ -142,8 +146,7 @@ std::vector<double> Channel0ByMpg123(const QTemporaryDir& dir, const std::vector
 // SNR in dB of the 4 frames around a join, or nothing over silence.
 std::optional<double> JoinSnr(const std::vector<double>& decoded,
                               const std::vector<double>& reference, size_t delay, uint64_t join) {
-    double signal = 0.0;
-    double noise = 0.0;
+    double signal = 0.0, noise = 0.0;
     for (size_t i = (join - 2) * kFrameSamples; i < (join + 2) * kFrameSamples; ++i) {
         const double wanted = i >= delay && i - delay < reference.size() ? reference[i - delay] : 0;
         const double got = i < decoded.size() ? decoded[i] : 0.0;
@@ -171,16 +174,12 @@ void PrintTo(const JoinCase& c, std::ostream* os) {
         << " s";
 }
 
-class JoinTest : public ::testing::TestWithParam<JoinCase> {
-protected:
-    QTemporaryDir m_dir;
-};
+using JoinTest = ::testing::TestWithParam<JoinCase>;
 
 std::vector<JoinCase> JoinGrid() {
     std::vector<JoinCase> grid;
-    const Signal kinds[] = {Signal::Tone, Signal::Chirp, Signal::Impulses, Signal::Noise,
-                            Signal::SilenceThenBurst};
-    for (Signal signal : kinds)
+    for (Signal signal :
+         {Signal::Tone, Signal::Chirp, Signal::Impulses, Signal::Noise, Signal::SilenceThenBurst})
         for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
             for (int kbps : {32, 128, 320})
                 grid.push_back({signal, kOutputRate, mode, kbps});
@@ -221,8 +220,9 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
     std::vector<double> reference;
     for (size_t i = 0; i < size_t(c.seconds * kOutputRate); ++i)
         reference.push_back(SignalAt(c.signal, double(i) / kOutputRate, 0, burst));
-    const std::vector<double> joinedAudio = Channel0ByMpg123(m_dir, joined.bytes);
-    const std::vector<double> singleAudio = Channel0ByMpg123(m_dir, single.bytes);
+    const QTemporaryDir dir;
+    const std::vector<double> joinedAudio = Channel0ByMpg123(dir, joined.bytes);
+    const std::vector<double> singleAudio = Channel0ByMpg123(dir, single.bytes);
     ASSERT_EQ(joinedAudio.size(), single.frames.size() * kFrameSamples);
     ASSERT_EQ(joinedAudio.size(), singleAudio.size());
     const size_t delay = BestLag(singleAudio, 1, reference, 1, reference.size() / 3, 8192);
@@ -258,9 +258,8 @@ TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
     const FrameRun joined = Parsed(bytes);
     ASSERT_EQ(joined.frames.size(), join + later.frames.size() - (join - start));
 
-    const std::vector<uint8_t> joinedData = MainDataStream(joined);
-    const std::vector<uint8_t> earlierData = MainDataStream(original);
-    const std::vector<uint8_t> laterData = MainDataStream(later);
+    const auto joinedData = MainDataStream(joined), earlierData = MainDataStream(original),
+               laterData = MainDataStream(later);
     for (size_t i = 0; i < joined.frames.size(); ++i) {
         const FrameInfo& frame = joined.frames[i];
         ASSERT_LE(frame.mainDataBegin, 511u);
@@ -293,51 +292,32 @@ TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
     CEncoderLibrary library;
     ASSERT_TRUE(library.Load());
     const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
-    const std::vector<uint8_t> single =
-        EncodeOnOneEncoder(Format(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
+    const BE_CONFIG config = MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(config), input);
     cpu_set_t allowed;
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
     // Encodes on a thread that may run on the first `cores` of this process's cores.
     auto encodeOnCores = [&](int cores) {
-        return std::async(std::launch::async,
-                          [&] {
-                              cpu_set_t some;
-                              CPU_ZERO(&some);
-                              for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
-                                  if (CPU_ISSET(cpu, &allowed))
-                                      CPU_SET(cpu, &some);
-                              EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
-                              return EncodeSamples(
-                                  library, MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128), input);
-                          })
-            .get();
+        const EncodeResult result = std::async(std::launch::async, [&] {
+                                        cpu_set_t some;
+                                        CPU_ZERO(&some);
+                                        for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
+                                            if (CPU_ISSET(cpu, &allowed))
+                                                CPU_SET(cpu, &some);
+                                        EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
+                                        return EncodeSamples(library, config, input);
+                                    }).get();
+        EXPECT_EQ(result.error, BE_ERR_SUCCESSFUL);
+        return std::vector<uint8_t>(result.mp3.begin(), result.mp3.end());
     };
-    const EncodeResult oneCore = encodeOnCores(1);
-    ASSERT_EQ(oneCore.error, BE_ERR_SUCCESSFUL);
-    EXPECT_EQ(std::vector<uint8_t>(oneCore.mp3.begin(), oneCore.mp3.end()), single);
+    EXPECT_EQ(encodeOnCores(1), single);
     if (CPU_COUNT(&allowed) > 1) {
-        const EncodeResult twoCores = encodeOnCores(2);
-        ASSERT_EQ(twoCores.error, BE_ERR_SUCCESSFUL);
-        EXPECT_NE(std::vector<uint8_t>(twoCores.mp3.begin(), twoCores.mp3.end()), single)
-            << "two cores gave no joined stream";
+        EXPECT_NE(encodeOnCores(2), single) << "two cores gave no joined stream";
     }
 }
 
 size_t ThreadsOfThisProcess() {
-    return size_t(QDir(QStringLiteral("/proc/self/task"))
-                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                      .size());
-}
-
-// A joined thread can stay listed for a moment while the kernel reaps it.
-bool ThreadsDropTo(size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (ThreadsOfThisProcess() > count)
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        else
-            std::this_thread::yield();
-    return true;
+    return size_t(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 // Closing without a flush, as a stopped batch does, ends the stream's threads
@@ -349,20 +329,17 @@ TEST(SegmentedStreamTest, ClosingEarlyEndsItsThreads) {
     {
         auto stream =
             std::make_unique<SegmentedStream>(format, kThreads, AlignmentPeriod(kOutputRate));
-        std::vector<uint8_t> output(stream->OutputBytes());
-        uint32_t written = 0;
-        for (size_t done = 0; done < input.size(); done += stream->ChunkSamples())
-            ASSERT_EQ(stream->Encode(
-                          input.data() + done,
-                          uint32_t(std::min<size_t>(stream->ChunkSamples(), input.size() - done)),
-                          output.data(), &written),
-                      BE_ERR_SUCCESSFUL);
+        EncodeAll(*stream, input, false);
+        ASSERT_FALSE(HasFailure());
         const size_t withStream = ThreadsOfThisProcess();
         closed = std::async(std::launch::async, [&stream] { stream.reset(); });
         ASSERT_EQ(closed.wait_for(std::chrono::seconds(60)), std::future_status::ready)
             << "closing hangs";
         closed = {}; // joins the thread that closed it
-        EXPECT_TRUE(ThreadsDropTo(withStream - kThreads)) << "the stream's threads live on";
+        // A joined thread can stay listed for a moment while the kernel reaps it.
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return ThreadsOfThisProcess() <= withStream - kThreads; }, 10000))
+            << "the stream's threads live on";
     }
 }
 

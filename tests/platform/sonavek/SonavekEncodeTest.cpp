@@ -50,7 +50,7 @@ void ExpectTone(const DecodedAudio& audio, const std::vector<double>& frequencie
 struct ToneCase {
     uint32_t rate;
     uint8_t mode;
-    uint16_t kbps;
+    uint16_t kbps = 0;
 };
 
 void PrintTo(const ToneCase& c, std::ostream* os) {
@@ -61,16 +61,13 @@ class SonavekToneTest : public SonavekTest, public ::testing::WithParamInterface
 
 std::vector<ToneCase> ToneGrid() {
     std::vector<ToneCase> grid;
-    const std::vector<ToneCase> formats = {{44100, BE_MP3_MODE_STEREO, 0},
-                                           {22050, BE_MP3_MODE_MONO, 0},
-                                           {48000, BE_MP3_MODE_STEREO, 0},
-                                           {48000, BE_MP3_MODE_DUALCHANNEL, 0},
-                                           {48000, BE_MP3_MODE_MONO, 0}};
-    for (ToneCase format : formats)
-        for (uint16_t kbps : {32, 128, 320}) {
-            format.kbps = kbps;
-            grid.push_back(format);
-        }
+    for (ToneCase format : {ToneCase{44100, BE_MP3_MODE_STEREO},
+                            {22050, BE_MP3_MODE_MONO},
+                            {48000, BE_MP3_MODE_STEREO},
+                            {48000, BE_MP3_MODE_DUALCHANNEL},
+                            {48000, BE_MP3_MODE_MONO}})
+        for (uint16_t kbps : {32, 128, 320})
+            grid.push_back({format.rate, format.mode, kbps});
     // The lowest and highest input rates the library accepts.
     grid.push_back({1000, BE_MP3_MODE_MONO, 128});
     grid.push_back({384000, BE_MP3_MODE_STEREO, 128});
@@ -140,9 +137,7 @@ TEST_F(SonavekTest, TwoThreadsEncodeAtOnce) {
         std::async(std::launch::async, encode, MakeConfig(44100, 0, 192), &stereo);
     std::future<EncodeResult> second =
         std::async(std::launch::async, encode, MakeConfig(48000, 3, 64), &mono);
-    const EncodeResult firstResult = WaitBounded(first);
-    const EncodeResult secondResult = WaitBounded(second);
-
+    const EncodeResult firstResult = WaitBounded(first), secondResult = WaitBounded(second);
     ASSERT_EQ(firstResult.error, BE_ERR_SUCCESSFUL);
     ASSERT_EQ(secondResult.error, BE_ERR_SUCCESSFUL);
     ExpectTone(Decode(firstResult.mp3), {440.0, 660.0}, qint64(stereo.size() / 2), 44100);

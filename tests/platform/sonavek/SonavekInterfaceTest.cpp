@@ -13,21 +13,22 @@ class SonavekInterfaceTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_library.Load()) << "libsonavek.so not built"; }
 
-    // A stream that is open, with its chunk size and output room.
-    HBE_STREAM Open(uint32_t* chunkSamples, uint32_t* bufferSize) {
+    // A stream that is open; its chunk size and output room are kept, and room
+    // for `samples` of input and that output.
+    HBE_STREAM Open(size_t samples = 4) {
         const BE_CONFIG config = MakeConfig(44100, BE_MP3_MODE_STEREO, 128);
         HBE_STREAM stream = 0;
-        EXPECT_EQ(m_library.m_pBeInitStream(&config, chunkSamples, bufferSize, &stream),
+        EXPECT_EQ(m_library.m_pBeInitStream(&config, &chunkSamples, &bufferSize, &stream),
                   BE_ERR_SUCCESSFUL);
+        input.resize(samples ? samples : chunkSamples + 2);
+        output.resize(bufferSize);
         return stream;
     }
 
     CEncoderLibrary m_library;
-};
-
-struct BadConfig {
-    const char* name;
-    BE_CONFIG config;
+    uint32_t chunkSamples = 0, bufferSize = 0, written = 0;
+    std::vector<int16_t> input;
+    std::vector<uint8_t> output;
 };
 
 BE_CONFIG WithConfigKind(uint32_t kind) {
@@ -37,26 +38,22 @@ BE_CONFIG WithConfigKind(uint32_t kind) {
 }
 
 TEST_F(SonavekInterfaceTest, RefusesConfigurationsItCannotHonour) {
-    const BadConfig cases[] = {
+    const std::pair<const char*, BE_CONFIG> cases[] = {
         {"config kind 1", WithConfigKind(1)},  {"mode 1", MakeConfig(44100, 1, 128)},
         {"mode 4", MakeConfig(44100, 4, 128)}, {"33 kbit/s", MakeConfig(44100, 0, 33)},
         {"0 kbit/s", MakeConfig(44100, 0, 0)}, {"640 kbit/s", MakeConfig(44100, 0, 640)},
         {"rate 0", MakeConfig(0, 0, 128)},     {"rate 1000000", MakeConfig(1000000, 0, 128)},
     };
-    for (const BadConfig& c : cases) {
-        uint32_t chunkSamples = 0;
-        uint32_t bufferSize = 0;
+    for (const auto& [name, config] : cases) {
         HBE_STREAM stream = 0;
-        EXPECT_NE(m_library.m_pBeInitStream(&c.config, &chunkSamples, &bufferSize, &stream),
+        EXPECT_NE(m_library.m_pBeInitStream(&config, &chunkSamples, &bufferSize, &stream),
                   BE_ERR_SUCCESSFUL)
-            << c.name;
+            << name;
     }
 }
 
 TEST_F(SonavekInterfaceTest, NullPointersAreErrors) {
     const BE_CONFIG config = MakeConfig(44100, 0, 128);
-    uint32_t chunkSamples = 0;
-    uint32_t bufferSize = 0;
     HBE_STREAM stream = 0;
     EXPECT_NE(m_library.m_pBeVersion(nullptr), BE_ERR_SUCCESSFUL);
     EXPECT_NE(m_library.m_pBeInitStream(nullptr, &chunkSamples, &bufferSize, &stream), 0u);
@@ -64,52 +61,42 @@ TEST_F(SonavekInterfaceTest, NullPointersAreErrors) {
     EXPECT_NE(m_library.m_pBeInitStream(&config, &chunkSamples, nullptr, &stream), 0u);
     EXPECT_NE(m_library.m_pBeInitStream(&config, &chunkSamples, &bufferSize, nullptr), 0u);
 
-    stream = Open(&chunkSamples, &bufferSize);
-    std::vector<int16_t> samples(4);
-    std::vector<uint8_t> output(bufferSize);
-    uint32_t written = 0;
+    stream = Open();
+    int16_t* const samples = input.data();
     EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 4, nullptr, output.data(), &written), 0u);
-    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 4, samples.data(), nullptr, &written), 0u);
-    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 4, samples.data(), output.data(), nullptr), 0u);
+    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 4, samples, nullptr, &written), 0u);
+    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 4, samples, output.data(), nullptr), 0u);
     EXPECT_NE(m_library.m_pBeDeinitStream(stream, nullptr, &written), 0u);
     EXPECT_NE(m_library.m_pBeDeinitStream(stream, output.data(), nullptr), 0u);
     // The refused calls left the stream usable.
-    EXPECT_EQ(m_library.m_pBeEncodeChunk(stream, 4, samples.data(), output.data(), &written), 0u);
+    EXPECT_EQ(m_library.m_pBeEncodeChunk(stream, 4, samples, output.data(), &written), 0u);
     EXPECT_EQ(m_library.m_pBeDeinitStream(stream, output.data(), &written), 0u);
     EXPECT_EQ(m_library.m_pBeCloseStream(stream), 0u);
 }
 
 TEST_F(SonavekInterfaceTest, UnknownClosedAndFlushedStreamsAreErrors) {
-    uint32_t chunkSamples = 0;
-    uint32_t bufferSize = 0;
-    const HBE_STREAM stream = Open(&chunkSamples, &bufferSize);
-    std::vector<int16_t> samples(chunkSamples + 2);
-    std::vector<uint8_t> output(bufferSize);
-    uint32_t written = 0;
-
-    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, chunkSamples + 2, samples.data(), output.data(),
-                                         &written),
-              0u)
+    const HBE_STREAM stream = Open(0);
+    const auto encode = [&](HBE_STREAM s, uint32_t count) {
+        return m_library.m_pBeEncodeChunk(s, count, input.data(), output.data(), &written);
+    };
+    EXPECT_NE(encode(stream, chunkSamples + 2), 0u)
         << "more than S samples cannot be promised to fit in B bytes";
     for (HBE_STREAM unknown : {HBE_STREAM(0), HBE_STREAM(stream + 1), HBE_STREAM(0xDEADBEEF)}) {
-        EXPECT_NE(m_library.m_pBeEncodeChunk(unknown, 2, samples.data(), output.data(), &written),
-                  0u);
+        EXPECT_NE(encode(unknown, 2), 0u);
         EXPECT_NE(m_library.m_pBeDeinitStream(unknown, output.data(), &written), 0u);
         EXPECT_NE(m_library.m_pBeCloseStream(unknown), 0u);
     }
 
     ASSERT_EQ(m_library.m_pBeDeinitStream(stream, output.data(), &written), 0u);
     EXPECT_NE(m_library.m_pBeDeinitStream(stream, output.data(), &written), 0u);
-    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 2, samples.data(), output.data(), &written), 0u);
+    EXPECT_NE(encode(stream, 2), 0u);
     EXPECT_EQ(m_library.m_pBeCloseStream(stream), 0u);
     EXPECT_NE(m_library.m_pBeCloseStream(stream), 0u);
-    EXPECT_NE(m_library.m_pBeEncodeChunk(stream, 2, samples.data(), output.data(), &written), 0u);
+    EXPECT_NE(encode(stream, 2), 0u);
 }
 
 TEST_F(SonavekInterfaceTest, ChunkIsAboutOneSecondAndVersionNamesTheEngine) {
-    uint32_t chunkSamples = 0;
-    uint32_t bufferSize = 0;
-    const HBE_STREAM stream = Open(&chunkSamples, &bufferSize);
+    const HBE_STREAM stream = Open();
     EXPECT_EQ(chunkSamples, 2u * 44100u);
     EXPECT_GE(bufferSize, uint32_t(1.25 * 44100 + 7200));
     EXPECT_EQ(m_library.m_pBeCloseStream(stream), 0u);
