@@ -71,6 +71,8 @@ protected:
         return names;
     }
 
+    QComboBox* Filters() const { return m_dialog->findChild<QComboBox*>("fileTypeCombo"); }
+
     std::unique_ptr<QFileDialog> m_dialog;
 };
 
@@ -80,15 +82,13 @@ TEST_F(OpenFileDialogTest, TheMp3FilterShowsItsTextAndListsOnlyMp3Files) {
     EXPECT_EQ(m_dialog->nameFilters(), QStringList({"*.mp3(Mp3 File)"}));
     EXPECT_EQ(m_dialog->fileMode(), QFileDialog::ExistingFiles);
     EXPECT_TRUE(m_dialog->testOption(QFileDialog::DontUseNativeDialog));
-    auto* combo = m_dialog->findChild<QComboBox*>("fileTypeCombo");
-    ASSERT_NE(combo, nullptr);
-    EXPECT_EQ(combo->currentText(), "*.mp3(Mp3 File)");
+    ASSERT_NE(Filters(), nullptr);
+    EXPECT_EQ(Filters()->currentText(), "*.mp3(Mp3 File)");
 }
 
 TEST_F(OpenFileDialogTest, TheWaveFilterListsWaveFilesOfEitherCaseEvenAfterItIsChosenAgain) {
-    const OpenFileRequest wave{"Open File", "*.wav(Media File)", "*.wav"};
-    EXPECT_EQ(Listed(wave), QStringList({"a.wav", "b.WAV"}));
-    auto* combo = m_dialog->findChild<QComboBox*>("fileTypeCombo");
+    EXPECT_EQ(Listed({"Open File", "*.wav(Media File)", "*.wav"}), QStringList({"a.wav", "b.WAV"}));
+    QComboBox* combo = Filters();
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->currentText(), "*.wav(Media File)");
     // The user picking the one filter again must not bring Qt's reading of it back.

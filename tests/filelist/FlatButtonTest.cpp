@@ -20,6 +20,10 @@ protected:
     }
 
     QImage Picture() const { return m_button->grab().toImage(); }
+    void Focus(CFlatButton* button) {
+        button->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return button->hasFocus(); }, 2000));
+    }
 
     int Count(const QImage& image, const QColor& colour) const {
         int count = 0;
@@ -37,30 +41,25 @@ protected:
 TEST_F(FlatButtonTest, AnEmptyButtonIsAFramedGreyPanel) {
     // Focused, an empty caption leaves only a small outline at the centre.
     m_window.activateWindow();
-    m_button->setFocus();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_button->hasFocus(); }, 2000));
+    Focus(m_button);
     const QImage focused = Picture();
     EXPECT_EQ(focused.pixelColor(focused.width() / 2 - 1, focused.height() / 2 - 1),
               CFlatButton::s_crFocus);
     EXPECT_LT(Count(focused, CFlatButton::s_crFocus), 60);
 
-    m_other->setFocus();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_other->hasFocus(); }, 2000));
+    Focus(m_other);
     const QImage image = Picture();
     EXPECT_EQ(Count(image, CFlatButton::s_crFocus), 0);
     const int r = image.width() - 1;
     const int b = image.height() - 1;
+    // Dark outside at top and left, light outside at bottom and right; the
+    // other way round one pixel inside.
     EXPECT_EQ(image.pixelColor(r / 2, b / 2), CFlatButton::s_crFace);
-    // Dark outside at top and left, light outside at bottom and right.
-    EXPECT_EQ(image.pixelColor(r / 2, 0), CFlatButton::s_crDark);
-    EXPECT_EQ(image.pixelColor(0, b / 2), CFlatButton::s_crDark);
-    EXPECT_EQ(image.pixelColor(r / 2, b), CFlatButton::s_crLight);
-    EXPECT_EQ(image.pixelColor(r, b / 2), CFlatButton::s_crLight);
-    // And the other way round one pixel inside.
-    EXPECT_EQ(image.pixelColor(r / 2, 1), CFlatButton::s_crLight);
-    EXPECT_EQ(image.pixelColor(1, b / 2), CFlatButton::s_crLight);
-    EXPECT_EQ(image.pixelColor(r / 2, b - 1), CFlatButton::s_crDark);
-    EXPECT_EQ(image.pixelColor(r - 1, b / 2), CFlatButton::s_crDark);
+    for (QPoint at :
+         {QPoint(r / 2, 0), QPoint(0, b / 2), QPoint(r / 2, b - 1), QPoint(r - 1, b / 2)})
+        EXPECT_EQ(image.pixelColor(at), CFlatButton::s_crDark) << at.x() << "," << at.y();
+    for (QPoint at : {QPoint(r / 2, b), QPoint(r, b / 2), QPoint(r / 2, 1), QPoint(1, b / 2)})
+        EXPECT_EQ(image.pixelColor(at), CFlatButton::s_crLight) << at.x() << "," << at.y();
 }
 
 TEST_F(FlatButtonTest, PressedItIsAPlainDarkPanelWithTheCaptionInPlace) {
@@ -92,13 +91,11 @@ TEST_F(FlatButtonTest, TheFocusedButtonOutlinesItsCaption) {
     m_button->SetCaption("O K");
     m_other->SetCaption("Cancel");
     m_window.activateWindow();
-    m_button->setFocus();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_button->hasFocus(); }, 2000));
+    Focus(m_button);
     EXPECT_GT(Count(Picture(), CFlatButton::s_crFocus), 10);
     EXPECT_EQ(Count(m_other->grab().toImage(), CFlatButton::s_crFocus), 0);
 
-    m_other->setFocus();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_other->hasFocus(); }, 2000));
+    Focus(m_other);
     EXPECT_EQ(Count(Picture(), CFlatButton::s_crFocus), 0);
     EXPECT_GT(Count(m_other->grab().toImage(), CFlatButton::s_crFocus), 10);
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QTest>
+#include <tuple>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,9 +24,9 @@ protected:
     void SetUp() override {
         CountedItem::s_created = CountedItem::s_deleted = 0;
         m_list = std::make_unique<CSoundListCtrl>();
-        m_list->InsertColumn(0, "File Name", 150);
-        m_list->InsertColumn(1, "Folder", 200);
-        m_list->InsertColumn(2, "Status", 100);
+        for (const auto& [column, heading, width] :
+             {std::tuple{0, "File Name", 150}, {1, "Folder", 200}, {2, "Status", 100}})
+            m_list->InsertColumn(column, heading, width);
         m_list->EnableFullRowSelect(true);
         m_list->SortByColumn(0, true);
         m_list->resize(500, 300);
@@ -33,9 +34,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_list.get()));
     }
 
-    // Appends a row for folder/name with a counted record.
-    void Add(const QString& name, const QString& folder) {
-        m_list->InsertItem(m_list->GetItemCount(), std::make_unique<CountedItem>(name, folder));
+    // Appends a row with a counted record for each name, in `folder`.
+    void Add(const QStringList& names, const QString& folder) {
+        for (const QString& name : names)
+            m_list->InsertItem(m_list->GetItemCount(), std::make_unique<CountedItem>(name, folder));
+    }
+    QStringList Row(int row) const {
+        return {m_list->GetItemText(row, 0), m_list->GetItemText(row, 1),
+                m_list->GetItemText(row, 2)};
     }
 
     QStringList Column(int column) const {
@@ -56,8 +62,7 @@ protected:
 };
 
 TEST_F(SoundListTest, RecordsAreDeletedExactlyOnceWithTheirRows) {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
-        Add(name, "/music");
+    Add({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}, "/music");
     m_list->InsertItem(2, nullptr);
     ASSERT_EQ(m_list->GetItemCount(), 5);
 
@@ -72,25 +77,20 @@ TEST_F(SoundListTest, RecordsAreDeletedExactlyOnceWithTheirRows) {
     m_list->DeleteAllItems();
     EXPECT_EQ(CountedItem::s_deleted, 4);
 
-    Add("e.mp3", "/music");
-    Add("f.mp3", "/music");
+    Add({"e.mp3", "f.mp3"}, "/music");
     m_list.reset();
     EXPECT_EQ(CountedItem::s_created, 6);
     EXPECT_EQ(CountedItem::s_deleted, 6);
 }
 
 TEST_F(SoundListTest, CellsShowTheRecordUntilATextIsWrittenIntoThem) {
-    Add("song.mp3", "/music");
-    EXPECT_EQ(m_list->GetItemText(0, 0), "song.mp3");
-    EXPECT_EQ(m_list->GetItemText(0, 1), "/music");
-    EXPECT_EQ(m_list->GetItemText(0, 2), "");
+    Add({"song.mp3"}, "/music");
+    EXPECT_EQ(Row(0), QStringList({"song.mp3", "/music", ""}));
     EXPECT_EQ(m_list->model()->data(m_list->model()->index(0, 1)).toString(), "/music");
 
     m_list->SetItemText(0, 0, "renamed.mp3");
     m_list->SetItemText(0, 2, "Success");
-    EXPECT_EQ(m_list->GetItemText(0, 0), "renamed.mp3");
-    EXPECT_EQ(m_list->GetItemText(0, 1), "/music");
-    EXPECT_EQ(m_list->GetItemText(0, 2), "Success");
+    EXPECT_EQ(Row(0), QStringList({"renamed.mp3", "/music", "Success"}));
     EXPECT_EQ(m_list->GetFullPath(0), "/music/renamed.mp3");
     const auto* record = static_cast<const CSoundFileItem*>(m_list->GetItemData(0));
     EXPECT_EQ(record->m_strName, "song.mp3");
@@ -104,9 +104,8 @@ TEST_F(SoundListTest, CellsShowTheRecordUntilATextIsWrittenIntoThem) {
 }
 
 TEST_F(SoundListTest, HeadingClicksSortNewColumnsAscendingThenReverse) {
-    Add("b.mp3", "/y");
-    Add("c.mp3", "/x");
-    Add("a.mp3", "/z");
+    for (const auto& [name, folder] : {std::pair{"b.mp3", "/y"}, {"c.mp3", "/x"}, {"a.mp3", "/z"}})
+        Add({name}, folder);
     m_list->SetSelectedRow(1); // c.mp3
 
     ClickHeading(1);
@@ -127,10 +126,9 @@ TEST_F(SoundListTest, HeadingClicksSortNewColumnsAscendingThenReverse) {
 }
 
 TEST_F(SoundListTest, SortingReadsRecordsIgnoresCaseAndKeepsEqualRowsInOrder) {
-    Add("b.mp3", "/1");
-    Add("B.MP3", "/2");
-    Add("a.mp3", "/3");
-    Add("b.Mp3", "/4");
+    for (const auto& [name, folder] :
+         {std::pair{"b.mp3", "/1"}, {"B.MP3", "/2"}, {"a.mp3", "/3"}, {"b.Mp3", "/4"}})
+        Add({name}, folder);
     m_list->SetItemText(2, 0, "z.mp3"); // a written cell does not change the order
     m_list->SortByColumn(0, true);
     EXPECT_EQ(Column(1), QStringList({"/3", "/1", "/2", "/4"}));
@@ -143,8 +141,7 @@ TEST_F(SoundListTest, SortingReadsRecordsIgnoresCaseAndKeepsEqualRowsInOrder) {
 }
 
 TEST_F(SoundListTest, ChecksAreKeptPerRowAndSetForAllAtOnce) {
-    Add("a.mp3", "/m");
-    Add("b.mp3", "/m");
+    Add({"a.mp3", "b.mp3"}, "/m");
     EXPECT_FALSE(m_list->GetCheck(0));
     EXPECT_TRUE(m_list->SetCheck(1, true));
     EXPECT_EQ(m_list->model()->data(m_list->model()->index(1, 0), Qt::CheckStateRole).toInt(),
@@ -193,8 +190,7 @@ TEST_F(SoundListTest, TheSortedHeadingAloneCarriesAnArrowPointingTheSortWay) {
 }
 
 TEST_F(SoundListTest, TheSelectedRowStaysHighlightedWithoutTheFocus) {
-    Add("a.mp3", "/m");
-    Add("b.mp3", "/m");
+    Add({"a.mp3", "b.mp3"}, "/m");
     m_list->clearFocus();
     m_list->SetSelectedRow(1);
     ASSERT_FALSE(m_list->hasFocus());
@@ -207,10 +203,10 @@ TEST_F(SoundListTest, TheSelectedRowStaysHighlightedWithoutTheFocus) {
 }
 
 TEST(FolderPathsTest, JoinAndSplitUseOneSeparator) {
-    EXPECT_EQ(FolderOf("/music/x.mp3"), "/music");
-    EXPECT_EQ(FolderOf("/x.mp3"), "/");
-    EXPECT_EQ(JoinFolderAndName("/music", "x.mp3"), "/music/x.mp3");
-    EXPECT_EQ(JoinFolderAndName("/", "x.mp3"), "/x.mp3");
+    for (const auto& [folder, path] : {std::pair{"/music", "/music/x.mp3"}, {"/", "/x.mp3"}}) {
+        EXPECT_EQ(FolderOf(path), folder);
+        EXPECT_EQ(JoinFolderAndName(folder, "x.mp3"), path);
+    }
 }
 
 } // namespace

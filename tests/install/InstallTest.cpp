@@ -78,13 +78,12 @@ protected:
     static void ChangeOwner(const QString& path, uid_t owner) {
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), owner, owner), 0);
         for (const QFileInfo& entry :
-             QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-            if (entry.isDir())
-                ChangeOwner(entry.filePath(), owner);
-            else
-                ASSERT_EQ(::chown(QFile::encodeName(entry.filePath()).constData(), owner, owner),
-                          0);
-        }
+             QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            ChangeOwner(entry.filePath(), owner);
+    }
+    static void ExpectOnlyOurProgramsInBin() {
+        EXPECT_EQ(FolderEntries(Prefix() + "/bin"),
+                  QStringList({"brindle", "brindle_install_probe"}));
     }
 
     QByteArray DefaultOptionBytes() const {
@@ -105,21 +104,18 @@ QTemporaryDir* InstallTest::s_prefix = nullptr;
 
 TEST_F(InstallTest, AnOrdinaryUserConvertsWithSettingsInTheirConfigurationFolder) {
     ASSERT_TRUE(QDir(Home()).mkdir("music"));
-    ToneSpec tone;
-    tone.seconds = 1.0;
-    ASSERT_TRUE(WriteToneWave(Home("music/tone.wav"), tone));
+    ASSERT_TRUE(WriteToneWave(Home("music/tone.wav"), ToneSpec())); // one second
     QProcess* probe =
         StartAsUser(Prefix() + "/bin/brindle_install_probe", {Home("music/tone.wav")});
     ASSERT_TRUE(probe->waitForFinished(90000));
     const QString output = QString::fromUtf8(probe->readAll());
     EXPECT_EQ(probe->exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("settings=" + Home(".config/brindle/") + "\n"))
-        << output.toStdString();
-    EXPECT_TRUE(output.contains("library=" + Prefix() + "/lib/brindle/\n")) << output.toStdString();
-    EXPECT_TRUE(output.contains("status=Success\n")) << output.toStdString();
+    for (const QString& line : {"settings=" + Home(".config/brindle/"),
+                                "library=" + Prefix() + "/lib/brindle/", QString("status=Success")})
+        EXPECT_TRUE(output.contains(line + "\n")) << output.toStdString();
     EXPECT_EQ(ReadAll(Home(".config/brindle/option.opt")), DefaultOptionBytes());
     EXPECT_GT(QFileInfo(Home("music/tone.mp3")).size(), 1000);
-    EXPECT_EQ(FolderEntries(Prefix() + "/bin"), QStringList({"brindle", "brindle_install_probe"}));
+    ExpectOnlyOurProgramsInBin();
 }
 
 TEST_F(InstallTest, TheInstalledProgramStartsAndKeepsItsSettingsWhereXdgSays) {
@@ -135,7 +131,7 @@ TEST_F(InstallTest, TheInstalledProgramStartsAndKeepsItsSettingsWhereXdgSays) {
     ASSERT_TRUE(created) << QString::fromUtf8(brindle->readAll()).toStdString();
     EXPECT_TRUE(stillRunning);
     EXPECT_EQ(ReadAll(settings), DefaultOptionBytes());
-    EXPECT_EQ(FolderEntries(Prefix() + "/bin"), QStringList({"brindle", "brindle_install_probe"}));
+    ExpectOnlyOurProgramsInBin();
 }
 
 TEST_F(InstallTest, DesktopEntryMetadataIconsAndHelpAreInstalled) {
@@ -155,8 +151,8 @@ TEST_F(InstallTest, DesktopEntryMetadataIconsAndHelpAreInstalled) {
                               .arg(kAppId));
         EXPECT_EQ(icon.size(), QSize(size, size)) << size;
     }
-    EXPECT_TRUE(QFile::exists(Prefix() + "/share/doc/brindle/brindle_help.html"));
-    EXPECT_TRUE(QFile::exists(Prefix() + "/share/doc/brindle/main-window.png"));
+    for (const char* file : {"brindle_help.html", "main-window.png"})
+        EXPECT_TRUE(QFile::exists(Prefix() + "/share/doc/brindle/" + file)) << file;
 }
 
 TEST_F(InstallTest, ThePackageNamesItsLibrariesAndHoldsTheInstalledFiles) {
@@ -187,9 +183,10 @@ TEST(BuildTreeLayout, EverythingStaysBesideTheProgram) {
     EXPECT_EQ(EncoderLibraryFolder(), QString(BRINDLE_BUILD_DIR) + "/lib");
     EXPECT_TRUE(QFile::exists(HelpFolder() + "brindle_help.html"));
 
-    EXPECT_EQ(UserSettingsFolder("/x/config", "/home/ann"), "/x/config/brindle/");
-    EXPECT_EQ(UserSettingsFolder("", "/home/ann"), "/home/ann/.config/brindle/");
-    EXPECT_EQ(UserSettingsFolder("relative/config", "/home/ann"), "/home/ann/.config/brindle/");
+    for (const auto& [xdg, folder] : {std::pair{"/x/config", "/x/config/brindle/"},
+                                      {"", "/home/ann/.config/brindle/"},
+                                      {"relative/config", "/home/ann/.config/brindle/"}})
+        EXPECT_EQ(UserSettingsFolder(xdg, "/home/ann"), folder) << xdg;
 }
 
 } // namespace

@@ -56,13 +56,8 @@ protected:
         auto* model = folders->findChild<QFileSystemModel*>();
         ASSERT_TRUE(view && model);
         QRect place;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                place = view->visualRect(model->index(path));
-                return place.isValid();
-            },
-            5000))
-            << "the list never showed " << path.toStdString();
+        const auto shown = [&] { return (place = view->visualRect(model->index(path))).isValid(); };
+        ASSERT_TRUE(QTest::qWaitFor(shown, 5000)) << "the list never showed " << path.toStdString();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place.center());
     }
 

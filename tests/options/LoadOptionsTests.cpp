@@ -18,7 +18,7 @@ ConvertOptions Defaults() {
 // Nothing here is a default, and several values lie outside what the Options
 // dialog would write.
 ConvertOptions Unusual() {
-    return {QStringLiteral("/srv/out/wave"), QStringLiteral("/srv/out/mp3"), 7, 0, 44, -1, 9};
+    return {"/srv/out/wave", "/srv/out/mp3", 7, 0, 44, -1, 9};
 }
 
 class LoadOptionsTest : public testing::Test {
@@ -63,27 +63,16 @@ TEST_F(LoadOptionsTest, ExistingFileIsTakenOrReplacedWithTheDefaults) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(c.stored);
-        ConvertOptions options{QStringLiteral("/a"), QStringLiteral("/b"), 3, 3, 3, 3, 3};
+        ConvertOptions options{"/a", "/b", 3, 3, 3, 3, 3};
         ASSERT_TRUE(LoadOptions(Folder(), options));
         EXPECT_EQ(options, c.loaded);
         EXPECT_EQ(ReadFile(), c.storedAfter);
     }
 }
 
-TEST_F(LoadOptionsTest, FailsWhenTheFileCannotBeCreated) {
-    ConvertOptions options;
-    EXPECT_FALSE(LoadOptions(Folder() + QStringLiteral("missing/"), options));
-    EXPECT_FALSE(QFileInfo::exists(Folder() + QStringLiteral("missing")));
-
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("option.opt")));
-    EXPECT_FALSE(LoadOptions(Folder(), options));
-    EXPECT_TRUE(QFileInfo(FilePath()).isDir());
-}
-
 TEST_F(LoadOptionsTest, EmptyProgramFolderMeansTheCurrentDirectory) {
-    EXPECT_EQ(OptionFilePath(QString()), QStringLiteral("option.opt"));
-    EXPECT_EQ(OptionFilePath(QStringLiteral("/opt/Tools/")),
-              QStringLiteral("/opt/Tools/option.opt"));
+    EXPECT_EQ(OptionFilePath(QString()), "option.opt");
+    EXPECT_EQ(OptionFilePath("/opt/Tools/"), "/opt/Tools/option.opt");
 
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
@@ -104,11 +93,18 @@ TEST_F(LoadOptionsTest, SaveReplacesTheWholeFile) {
     EXPECT_EQ(options, Unusual());
 }
 
-TEST_F(LoadOptionsTest, SaveTellsCreatingFromWritingFailures) {
-    EXPECT_EQ(SaveOptions(Folder() + QStringLiteral("missing/"), Defaults()),
-              SaveOptionsResult::NotCreated);
+TEST_F(LoadOptionsTest, LoadAndSaveTellCreatingFromWritingFailures) {
+    ConvertOptions options;
+    EXPECT_FALSE(LoadOptions(Folder() + "missing/", options));
+    EXPECT_FALSE(QFileInfo::exists(Folder() + "missing"));
+    EXPECT_EQ(SaveOptions(Folder() + "missing/", Defaults()), SaveOptionsResult::NotCreated);
 
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), FilePath()));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("option.opt"));
+    EXPECT_FALSE(LoadOptions(Folder(), options));
+    EXPECT_TRUE(QFileInfo(FilePath()).isDir());
+    ASSERT_TRUE(QDir(m_dir.path()).rmdir("option.opt"));
+
+    ASSERT_TRUE(QFile::link("/dev/full", FilePath()));
     EXPECT_EQ(SaveOptions(Folder(), Defaults()), SaveOptionsResult::NotWritten);
 }
 

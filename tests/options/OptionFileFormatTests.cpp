@@ -30,35 +30,30 @@ ConvertOptions WithWaveFolder(const QString& folder) {
     return options;
 }
 
+void ExpectRoundTrip(const QByteArray& bytes, const ConvertOptions& options) {
+    ConvertOptions read;
+    ASSERT_TRUE(Decode(bytes, read));
+    EXPECT_EQ(read, options);
+}
+
 // An empty MP3 folder and the values 1, 2, 3, 4, 5.
-const QByteArray kRestOfRecord = Hex("00"
-                                     "01000000"
-                                     "02000000"
-                                     "03000000"
-                                     "04000000"
-                                     "05000000");
+const QByteArray kRestOfRecord = Hex("00 01000000 02000000 03000000 04000000 05000000");
 
 TEST(OptionFileFormat, DefaultsWriteExactBytes) {
     ConvertOptions options;
     options.SetDefaults(QStringLiteral("/home/ann"));
-    const QByteArray expected = Hex("11") + "/home/ann/WavFile" + Hex("11") + "/home/ann/Mp3File" +
-                                Hex("01000000"
-                                    "01000000"
-                                    "80000000"
-                                    "00000000"
-                                    "00000000");
-    EXPECT_EQ(Encode(options), expected);
+    EXPECT_EQ(Encode(options), Hex("11") + "/home/ann/WavFile" + Hex("11") + "/home/ann/Mp3File" +
+                                   Hex("01000000 01000000 80000000 00000000 00000000"));
 }
 
 TEST(OptionFileFormat, DefaultsFollowTheHomeFolder) {
     ConvertOptions options;
     options.SetDefaults(QStringLiteral("/"));
-    EXPECT_EQ(options.m_strWaveFolder, QStringLiteral("/WavFile"));
-    EXPECT_EQ(options.m_strMp3Folder, QStringLiteral("/Mp3File"));
-
+    EXPECT_EQ(QStringList({options.m_strWaveFolder, options.m_strMp3Folder}),
+              QStringList({"/WavFile", "/Mp3File"}));
     options.SetDefaults();
-    EXPECT_EQ(options.m_strWaveFolder, QDir::homePath() + QStringLiteral("/WavFile"));
-    EXPECT_EQ(options.m_strMp3Folder, QDir::homePath() + QStringLiteral("/Mp3File"));
+    EXPECT_EQ(QStringList({options.m_strWaveFolder, options.m_strMp3Folder}),
+              QStringList({QDir::homePath() + "/WavFile", QDir::homePath() + "/Mp3File"}));
 }
 
 TEST(OptionFileFormat, WriterPicksTheShortestPrefix) {
@@ -76,33 +71,24 @@ TEST(OptionFileFormat, WriterPicksTheShortestPrefix) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);
         const ConvertOptions options = WithWaveFolder(QString(c.length, QLatin1Char('a')));
-        const QByteArray bytes = Encode(options);
-        const QByteArray prefix = Hex(c.prefix);
+        const QByteArray bytes = Encode(options), prefix = Hex(c.prefix);
         EXPECT_EQ(bytes.left(prefix.size()).toHex(), prefix.toHex());
         EXPECT_EQ(bytes.mid(prefix.size(), c.length), QByteArray(c.length, 'a'));
-
-        ConvertOptions read;
-        ASSERT_TRUE(Decode(bytes, read));
-        EXPECT_EQ(read, options);
+        ExpectRoundTrip(bytes, options);
     }
 }
 
 TEST(OptionFileFormat, FoldersAreStoredAsUtf8) {
     const ConvertOptions options = WithWaveFolder(QStringLiteral("/home/ann/Müsik/音"));
-    const QByteArray bytes = Encode(options);
-    EXPECT_EQ(bytes.left(21), Hex("14") + "/home/ann/M\xc3\xbcsik/\xe9\x9f\xb3");
-
-    ConvertOptions read;
-    ASSERT_TRUE(Decode(bytes, read));
-    EXPECT_EQ(read, options);
+    EXPECT_EQ(Encode(options).left(21), Hex("14") + "/home/ann/M\xc3\xbcsik/\xe9\x9f\xb3");
+    ExpectRoundTrip(Encode(options), options);
 }
 
 // Qt's decoders drop a leading U+FEFF as a byte order mark unless told not to.
 TEST(OptionFileFormat, ALeadingFeffStaysInTheFolderInEitherForm) {
     const ConvertOptions options = WithWaveFolder(QStringLiteral("\uFEFF/home/ann"));
+    ExpectRoundTrip(Encode(options), options);
     ConvertOptions read;
-    ASSERT_TRUE(Decode(Encode(options), read));
-    EXPECT_EQ(read, options);
     ASSERT_TRUE(Decode(Hex("fffeff02fffe4100") + kRestOfRecord, read));
     EXPECT_EQ(read.m_strWaveFolder, QStringLiteral("\uFEFFA"));
     ASSERT_TRUE(Decode(Hex("0241c3") + kRestOfRecord, read));
@@ -152,8 +138,7 @@ TEST(OptionFileFormat, ValuesAreSignedLittleEndian) {
     ConvertOptions options = WithWaveFolder(QString());
     options.m_nBitrate = -2;
     options.m_nChannelMode = 0x01020304;
-    const QByteArray bytes = Encode(options);
-    EXPECT_EQ(bytes.right(12).toHex(), Hex("feffffff0000000004030201").toHex());
+    EXPECT_EQ(Encode(options).right(12).toHex(), Hex("feffffff0000000004030201").toHex());
 }
 
 TEST(OptionFileFormat, WriteFailureIsReported) {

@@ -62,10 +62,11 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndSameFolderTogglesTheFolderControls)
     Open();
     EXPECT_EQ(m_dialog->windowTitle(), "Options");
     EXPECT_EQ(m_dialog->size(), QSize(359, 301));
-    EXPECT_EQ(Control<CFlatButton>(IDC_OK_BUTTON)->Caption(), "O K");
-    EXPECT_EQ(Control<CFlatButton>(IDC_CANCEL_BUTTON)->Caption(), "Cancel");
-    EXPECT_EQ(Control<CFlatButton>(IDC_BROWSE_WAVE_FOLDER)->Caption(), "Browse");
-    EXPECT_EQ(Control<CFlatButton>(IDC_BROWSE_MP3_FOLDER)->Caption(), "Browse");
+    for (const auto& [id, caption] : {std::pair{IDC_OK_BUTTON, "O K"},
+                                      {IDC_CANCEL_BUTTON, "Cancel"},
+                                      {IDC_BROWSE_WAVE_FOLDER, "Browse"},
+                                      {IDC_BROWSE_MP3_FOLDER, "Browse"}})
+        EXPECT_EQ(Control<CFlatButton>(id)->Caption(), caption);
     EXPECT_EQ(Control<QLineEdit>(IDC_WAVE_FOLDER)->text(), m_dir.path() + "/WavFile");
     EXPECT_EQ(Control<QLineEdit>(IDC_MP3_FOLDER)->text(), m_dir.path() + "/Mp3File");
     EXPECT_TRUE(Control<QCheckBox>(IDC_SAME_FOLDER)->isChecked());
@@ -75,10 +76,9 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndSameFolderTogglesTheFolderControls)
     EXPECT_EQ(Control<QComboBox>(IDC_BITRATE)->currentText(), "128 kBit/s,44100Hz");
     EXPECT_TRUE(Control<QRadioButton>(IDC_DUAL_STEREO)->isChecked());
 
-    const QList<int> folderControls = {IDC_WAVE_FOLDER, IDC_MP3_FOLDER, IDC_AUTO_CREATE};
     for (bool sameFolder : {true, false, true}) {
         SCOPED_TRACE(sameFolder ? "same folder" : "own folders");
-        for (int id : folderControls)
+        for (int id : {IDC_WAVE_FOLDER, IDC_MP3_FOLDER, IDC_AUTO_CREATE})
             EXPECT_EQ(Control(id)->isEnabled(), !sameFolder) << id;
         for (int id : {IDC_BROWSE_WAVE_FOLDER, IDC_BROWSE_MP3_FOLDER})
             EXPECT_TRUE(Control(id)->isEnabled()) << id;
@@ -153,8 +153,7 @@ TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
     Click(IDC_SAME_FOLDER);
     Click(IDC_OK_BUTTON);
     ASSERT_TRUE(Ended());
-    EXPECT_EQ(m_dialog->m_options.m_strWaveFolder, "");
-    EXPECT_EQ(m_dialog->m_options.m_strMp3Folder, "");
+    EXPECT_EQ(m_dialog->m_options.m_strWaveFolder + m_dialog->m_options.m_strMp3Folder, "");
     EXPECT_EQ(ErrorTextsShown().size(), 2);
 }
 
@@ -232,17 +231,15 @@ TEST_F(OptionsDialogTest, AFailedSaveKeepsTheOldFileAndTheDialogOpen) {
 }
 
 TEST(OptionRules, BitrateTableAndTrailingSlash) {
-    EXPECT_EQ(BitrateFromIndex(0), 320);
-    EXPECT_EQ(BitrateFromIndex(13), 32);
-    EXPECT_EQ(BitrateFromIndex(14), 128);
-    EXPECT_EQ(IndexFromBitrate(40), 12);
-    EXPECT_EQ(IndexFromBitrate(44), 5);
+    for (const auto& [index, bitrate] : {std::pair{0, 320}, {13, 32}, {14, 128}})
+        EXPECT_EQ(BitrateFromIndex(index), bitrate) << index;
+    for (const auto& [bitrate, index] : {std::pair{40, 12}, {44, 5}})
+        EXPECT_EQ(IndexFromBitrate(bitrate), index) << bitrate;
     for (int index = 0; index < 14; ++index)
         EXPECT_EQ(IndexFromBitrate(BitrateFromIndex(index)), index);
-    EXPECT_EQ(RemoveTrailingSlash("/music//"), "/music/");
-    EXPECT_EQ(RemoveTrailingSlash("/music"), "/music");
-    EXPECT_EQ(RemoveTrailingSlash("/"), "/");
-    EXPECT_EQ(RemoveTrailingSlash(""), "");
+    for (const auto& [path, cut] :
+         {std::pair{"/music//", "/music/"}, {"/music", "/music"}, {"/", "/"}, {"", ""}})
+        EXPECT_EQ(RemoveTrailingSlash(path), cut) << path;
 }
 
 } // namespace

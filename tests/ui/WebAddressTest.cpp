@@ -49,30 +49,25 @@ TEST(CutAtPlaceholderTest, CutsBeforeTheFirstPlaceholderOrItsQuote) {
 }
 
 TEST(HandlerCommandTest, TheAddressFollowsWhatIsLeftAsItsOwnArgument) {
-    EXPECT_EQ(HandlerCommand("\"/opt/web browser/browser\" -nohome \"%u\"", kAddress),
-              QStringList({"/opt/web browser/browser", "-nohome", kAddress}));
-    EXPECT_EQ(HandlerCommand("firefox-esr %u", kAddress), QStringList({"firefox-esr", kAddress}));
-    EXPECT_EQ(HandlerCommand("browser -nohome", kAddress),
-              QStringList({"browser", "-nohome", kAddress}));
+    // No command where the line names no program or the cut leaves a quote open.
+    const std::pair<QString, QStringList> cases[] = {
+        {"\"/opt/web browser/browser\" -nohome \"%u\"",
+         {"/opt/web browser/browser", "-nohome", kAddress}},
+        {"firefox-esr %u", {"firefox-esr", kAddress}},
+        {"browser -nohome", {"browser", "-nohome", kAddress}},
+        {"browser %i %u", {"browser", kAddress}}};
+    for (const auto& [line, command] : cases)
+        EXPECT_EQ(HandlerCommand(line, kAddress), command) << line.toStdString();
+    for (const char* line : {"%u", "   ", "\"\" %u", "browser \"--url=%u\""})
+        EXPECT_TRUE(HandlerCommand(line, kAddress).isEmpty()) << line;
     // An address with blanks, quotes or shell characters stays one argument.
     const QString odd = "https://brindle.example.org/a b?x=\"1\"&y=$(id);`z`";
     EXPECT_EQ(HandlerCommand("browser %u", odd), QStringList({"browser", odd}));
-}
-
-TEST(HandlerCommandTest, FieldCodesLeftBeforeThePlaceholderAreResolved) {
+    // Field codes left before the placeholder are resolved.
     EXPECT_EQ(HandlerCommand("browser %i --class=%c --from %k --rate=100%% %d %u", kAddress,
                              "/apps/b.desktop", "Test Browser", "web"),
               QStringList({"browser", "--icon", "web", "--class=Test Browser", "--from",
                            "/apps/b.desktop", "--rate=100%", kAddress}));
-    EXPECT_EQ(HandlerCommand("browser %i %u", kAddress), QStringList({"browser", kAddress}));
-}
-
-TEST(HandlerCommandTest, ALineThatNamesNoProgramGivesNothing) {
-    EXPECT_TRUE(HandlerCommand("%u", kAddress).isEmpty());
-    EXPECT_TRUE(HandlerCommand("   ", kAddress).isEmpty());
-    EXPECT_TRUE(HandlerCommand("\"\" %u", kAddress).isEmpty());
-    // The cut leaves a quote open.
-    EXPECT_TRUE(HandlerCommand("browser \"--url=%u\"", kAddress).isEmpty());
 }
 
 TEST(SplitExecLineTest, FollowsTheDesktopEntryQuotingRules) {
@@ -185,17 +180,16 @@ TEST_F(OpenWebAddressTest, NothingReachesAShell) {
     const QByteArray trap = QFile::encodeName(m_desktop.Path("trap"));
     SetHandler("brindle-browser $(touch " + trap + "1) `touch " + trap + "2` ; touch " + trap +
                "3 | \"%u\"");
-    const QString address = "https://brindle.example.org/?a=1&b=$(touch " +
-                            QString::fromLocal8Bit(trap) + "4);touch " +
-                            QString::fromLocal8Bit(trap) + "5";
+    const QString t = QString::fromLocal8Bit(trap);
+    const QString address =
+        "https://brindle.example.org/?a=1&b=$(touch " + t + "4);touch " + t + "5";
     EXPECT_GT(OpenWebAddress(address, SW_SHOW), 32);
     const auto record = m_desktop.WaitForRecord("brindle-browser");
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->mid(1), QStringList({"$(touch", QString::fromLocal8Bit(trap) + "1)", "`touch",
-                                           QString::fromLocal8Bit(trap) + "2`", ";", "touch",
-                                           QString::fromLocal8Bit(trap) + "3", "|", address}));
+    EXPECT_EQ(record->mid(1), QStringList({"$(touch", t + "1)", "`touch", t + "2`", ";", "touch",
+                                           t + "3", "|", address}));
     for (int i = 1; i <= 5; ++i)
-        EXPECT_FALSE(QFileInfo::exists(QString::fromLocal8Bit(trap) + QString::number(i))) << i;
+        EXPECT_FALSE(QFileInfo::exists(t + QString::number(i))) << i;
 }
 
 TEST_F(OpenWebAddressTest, NoHandlerAtAllIs31) {

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     list->SetCheck(0, true);
     dialog.OnCommand(IDC_START);
     auto status = [list] { return list->GetItemText(0, CSoundListCtrl::COLUMN_STATUS); };
-    QTest::qWaitFor([&] { return !status().isEmpty(); }, 60000);
+    (void)QTest::qWaitFor([&] { return !status().isEmpty(); }, 60000); // the status line tells
     std::printf("status=%s\n", qPrintable(status()));
     std::fflush(stdout);
     EndProcess(status() == "Success" ? 0 : 1);
