@@ -4,8 +4,8 @@
 
 #include <QImage>
 #include <QTest>
-#include <tuple>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
