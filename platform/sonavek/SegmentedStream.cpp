@@ -11,11 +11,13 @@ constexpr uint64_t kFrameSamples = 1152;
 // Input beyond a segment's last frame: LAME's look-ahead before it writes a
 // frame out.
 constexpr uint64_t kLookAheadFrames = 16;
+// Frames a segment encodes beyond those it keeps: its priming and join window.
+constexpr uint64_t kOverlapFrames = kPrimingFrames + kJoinWindowFrames;
 // The padding pattern of every Layer III bit rate at 44100 Hz repeats within 49 frames.
 constexpr uint64_t kPaddingPeriod = 49;
 // A join lies within the later segment's first period, so the earlier one's
 // kept frames always come before it.
-static_assert(kPrimingFrames + kJoinWindowFrames < kPaddingPeriod);
+static_assert(kOverlapFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
@@ -92,10 +94,11 @@ bool EncodeSegment(const StreamFormat& format, Segment& segment,
     return encoded;
 }
 
-uint32_t SegmentedOutputBytes(uint64_t segmentFrames, size_t maxInFlight) {
-    const uint64_t frames = segmentFrames + kPrimingFrames + kJoinWindowFrames + kLookAheadFrames;
-    // Everything in flight and the last segment, with its flush, at once.
-    return uint32_t((maxInFlight + 1) * (frames + 4) * kLargestFrameBytes + 7200);
+uint32_t SegmentedOutputBytes(uint64_t segmentFrames, size_t maxInFlight, size_t held) {
+    const uint64_t frames = segmentFrames + kOverlapFrames + kLookAheadFrames;
+    // At the flush: the newest joined segment, everything in flight, the held
+    // segments and the last, with its flush, at once.
+    return uint32_t((maxInFlight + held + 2) * (frames + 4) * kLargestFrameBytes + 7200);
 }
 
 } // namespace
@@ -107,8 +110,7 @@ uint64_t AlignmentPeriod(int inputRate) {
     return std::lcm(kPaddingPeriod, wholeSamples);
 }
 
-std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
-                                      uint64_t segmentPeriods) {
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
     const uint64_t period = AlignmentPeriod(format.inputRate);
     if (threads <= 1 || period > kLongestPeriod)
         return EncoderStream::Open(format);
@@ -116,16 +118,49 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
     if (!lame)
         return nullptr;
     lame_close(lame);
-    if (segmentPeriods == 0)
-        segmentPeriods = std::max<uint64_t>(1, kSegmentTargetFrames / period);
-    return std::make_unique<SegmentedStream>(format, threads, segmentPeriods * period);
+    const uint64_t segmentPeriods = std::max<uint64_t>(1, kSegmentTargetFrames / period);
+    return std::make_unique<SegmentedStream>(format, threads, segmentPeriods * period,
+                                             kHeldSegments);
 }
 
-SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames)
+std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
+                                 uint64_t segmentWork) {
+    // Each queued segment goes to the thread that is free first.
+    std::vector<uint64_t> loads(threads, 0);
+    for (size_t i = 0; i < inFlight; ++i)
+        *std::min_element(loads.begin(), loads.end()) += segmentWork;
+    std::sort(loads.begin(), loads.end());
+    // The pieces go to the `used` least loaded threads, the first piece to the
+    // thread free first, each sized to end them all at `finish`.
+    for (size_t used = threads; used > 1; --used) {
+        uint64_t work = frames;
+        for (size_t i = 0; i < used; ++i)
+            work += loads[i] + kOverlapFrames;
+        const uint64_t finish = work / used;
+        if (finish < loads[used - 1] + kOverlapFrames + kShortestTailPiece * period)
+            continue;
+        // Rounded to whole periods, each piece moves up to half a period to the last.
+        std::vector<uint64_t> pieces;
+        uint64_t left = frames;
+        for (size_t i = 0; i + 1 < used; ++i) {
+            const uint64_t ideal = finish - loads[i] - kOverlapFrames;
+            pieces.push_back(std::min(left, (ideal + period / 2) / period * period));
+            left -= pieces.back();
+        }
+        if (left >= kShortestTailPiece * period) {
+            pieces.push_back(left);
+            return pieces;
+        }
+    }
+    return {frames};
+}
+
+SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
+                                 size_t heldSegments)
     : m_format(format), m_nSegmentFrames(segmentFrames),
-      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nMaxInFlight(2 * size_t(threads)),
-      m_nChunkSamples(ChunkSamplesFor(format)),
-      m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight)),
+      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nHeld(heldSegments),
+      m_nMaxInFlight(2 * size_t(threads)), m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight, heldSegments)),
       m_carry(format.channels, m_nChunkSamples) {
     StartSegment(0, nullptr);
     for (int i = 0; i < threads; ++i)
@@ -177,8 +212,8 @@ void SegmentedStream::StartSegment(uint64_t firstFrame, const Segment* previous)
     auto segment = std::make_shared<Segment>();
     segment->firstFrame = firstFrame;
     const uint64_t start = InputFrameAt(firstFrame);
-    const uint64_t end = InputFrameAt(firstFrame + m_nSegmentFrames + kPrimingFrames +
-                                      kJoinWindowFrames + kLookAheadFrames);
+    const uint64_t end =
+        InputFrameAt(firstFrame + m_nSegmentFrames + kOverlapFrames + kLookAheadFrames);
     segment->inputWanted = size_t(end - start);
     segment->input.reserve(segment->inputWanted * size_t(m_format.channels));
     if (previous) {
@@ -189,35 +224,81 @@ void SegmentedStream::StartSegment(uint64_t firstFrame, const Segment* previous)
     m_current = std::move(segment);
 }
 
-// Hands the current segment to the threads, waiting for the oldest one when
-// too many are in flight, so that memory stays flat. A segment that is not the
-// last ends `frames` frames after its start, where the next one begins.
-bool SegmentedStream::Dispatch(bool last, uint64_t frames) {
-    const std::shared_ptr<Segment> segment = m_current;
-    segment->framesWanted = last ? 0 : size_t(frames + kPrimingFrames + kJoinWindowFrames);
-    if (!last)
-        StartSegment(segment->firstFrame + frames, segment.get());
+// Ends the current segment `frames` frames after its start, where the next
+// one begins, and keeps only the input it needs.
+std::shared_ptr<Segment> SegmentedStream::CutCurrent(uint64_t frames) {
+    std::shared_ptr<Segment> segment = m_current;
+    segment->framesWanted = size_t(frames + kOverlapFrames);
+    StartSegment(segment->firstFrame + frames, segment.get());
+    const uint64_t needed =
+        InputFrameAt(segment->firstFrame + frames + kOverlapFrames + kLookAheadFrames) -
+        InputFrameAt(segment->firstFrame);
+    const size_t samples = size_t(needed) * size_t(m_format.channels);
+    if (segment->input.size() > samples) {
+        segment->input.resize(samples);
+        segment->input.shrink_to_fit();
+    }
+    return segment;
+}
+
+// A full segment is held back; the oldest held one goes to the threads once
+// there are more than the stream holds.
+bool SegmentedStream::Seal() {
+    m_held.push_back(CutCurrent(m_nSegmentFrames));
+    if (m_held.size() <= m_nHeld)
+        return true;
+    std::shared_ptr<Segment> oldest = std::move(m_held.front());
+    m_held.pop_front();
+    return Queue(std::move(oldest));
+}
+
+// Hands a segment to the threads, waiting for the oldest one when too many
+// are in flight, so that memory stays flat.
+bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
     while (m_inOrder.size() >= m_nMaxInFlight)
         if (!TakeFinished(true))
             return false;
     m_inOrder.push_back(segment);
+    ++m_nQueued;
     std::lock_guard lock(m_poolMutex);
-    m_queue.push_back(segment);
+    m_queue.push_back(std::move(segment));
     m_wake.notify_one();
     return true;
 }
 
-// The input left at the flush is cut into one piece a thread, so that the
-// threads finish together instead of one encoding the whole last segment.
+// The held segments and the current one become one segment again, to be cut
+// anew at the flush.
+void SegmentedStream::MergeHeld() {
+    if (m_held.empty())
+        return;
+    const size_t channels = size_t(m_format.channels);
+    std::vector<int16_t> input;
+    for (const std::shared_ptr<Segment>& segment : m_held) {
+        const uint64_t own = InputFrameAt(segment->firstFrame + m_nSegmentFrames) -
+                             InputFrameAt(segment->firstFrame);
+        input.insert(input.end(), segment->input.begin(),
+                     segment->input.begin() + ptrdiff_t(size_t(own) * channels));
+    }
+    input.insert(input.end(), m_current->input.begin(), m_current->input.end());
+    m_current = std::move(m_held.front());
+    m_current->input = std::move(input);
+    m_held.clear();
+}
+
+// The input left at the flush is cut into pieces that the threads finish
+// together, instead of one thread encoding the whole last segment.
 bool SegmentedStream::DispatchTail() {
+    MergeHeld();
     const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
     const uint64_t frames = end - std::min(end, m_current->firstFrame);
-    const uint64_t pieces =
-        std::min<uint64_t>(m_threads.size(), frames / (kShortestTailPiece * m_nPeriod));
-    for (uint64_t piece = 1; piece < pieces; ++piece)
-        if (!Dispatch(false, frames / pieces / m_nPeriod * m_nPeriod))
+    const std::vector<uint64_t> pieces =
+        TailPieces(frames, m_nPeriod, m_threads.size(), std::min(m_nQueued, m_nMaxInFlight),
+                   m_nSegmentFrames + kOverlapFrames);
+    for (size_t i = 0; i + 1 < pieces.size(); ++i)
+        if (!Queue(CutCurrent(pieces[i])))
             return false;
-    return Dispatch(true, 0);
+    m_current->framesWanted = 0;
+    return Queue(m_current);
 }
 
 // Joins the oldest segment if it is encoded (or, with `wait`, once it is).
@@ -289,8 +370,7 @@ BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* 
         segment.input.insert(segment.input.end(), whole.begin() + ptrdiff_t(done),
                              whole.begin() + ptrdiff_t(done + take));
         done += take;
-        if (segment.input.size() == segment.inputWanted * channels &&
-            !Dispatch(false, m_nSegmentFrames))
+        if (segment.input.size() == segment.inputWanted * channels && !Seal())
             break;
     }
     while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {

@@ -18,11 +18,22 @@ constexpr uint64_t kPrimingFrames = 24;
 // Frames after the priming in which a join is looked for.
 constexpr uint64_t kJoinWindowFrames = 12;
 
+// Full segments held back from the threads until more input comes: the flush
+// shares them out evenly, so a file of up to this many segments and one more
+// has a join fewer than there are threads.
+constexpr size_t kHeldSegments = 3;
+
 // One thread, or a format whose frame alignment would make segments too long,
 // gives the one-encoder stream; otherwise a stream on `threads` threads with
-// segments of `segmentPeriods` alignment periods (0: about five seconds).
-std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads,
-                                      uint64_t segmentPeriods = 0);
+// segments of about twenty seconds.
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads);
+
+// The frames of the input left at the flush, cut into pieces of whole periods
+// that the threads finish together, taking the last `inFlight` segments of
+// `segmentWork` frames each to be still queued on them. Input too short to
+// share stays whole.
+std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
+                                 uint64_t segmentWork);
 
 // Frames between two starts where a fresh encoder writes the same headers and
 // frame sizes as one continuous encode, and its input starts on a whole sample.
@@ -32,7 +43,8 @@ struct Segment;
 
 class SegmentedStream : public Mp3Stream {
 public:
-    SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames);
+    SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
+                    size_t heldSegments);
     ~SegmentedStream() override;
     SegmentedStream(const SegmentedStream&) = delete;
     SegmentedStream& operator=(const SegmentedStream&) = delete;
@@ -50,7 +62,10 @@ public:
 private:
     void Work();
     void StartSegment(uint64_t firstFrame, const Segment* previous);
-    bool Dispatch(bool last, uint64_t frames);
+    std::shared_ptr<Segment> CutCurrent(uint64_t frames);
+    bool Seal();
+    bool Queue(std::shared_ptr<Segment> segment);
+    void MergeHeld();
     bool DispatchTail();
     bool TakeFinished(bool wait);
     void JoinSegment(Segment& segment);
@@ -60,6 +75,7 @@ private:
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
     const uint64_t m_nPeriod;
+    const size_t m_nHeld;
     const size_t m_nMaxInFlight;
     const uint32_t m_nChunkSamples;
     const uint32_t m_nOutputBytes;
@@ -70,6 +86,8 @@ private:
     bool m_bFailed = false;
     uint64_t m_nInputFrames = 0;
     std::shared_ptr<Segment> m_current;             // being filled by the caller
+    std::deque<std::shared_ptr<Segment>> m_held;    // full, not yet handed out
+    size_t m_nQueued = 0;                           // segments handed out so far
     std::deque<std::shared_ptr<Segment>> m_inOrder; // handed out, oldest first
     FrameRun m_pending;                             // the newest joined segment's frames
     size_t m_nPendingKeep = 0;                      // its first frame in the stream

@@ -163,15 +163,17 @@ struct JoinCase {
     int rate;
     uint8_t mode;
     int kbps;
-    // Longer segments leave a tail that the flush shares between the threads.
+    // Longer segments, some held back, leave a tail that the flush shares
+    // between the threads.
     uint64_t segmentPeriods = 1;
+    size_t held = 0;
     double seconds = 4.5;
 };
 
 void PrintTo(const JoinCase& c, std::ostream* os) {
     *os << "signal " << int(c.signal) << ", " << c.rate << " Hz, mode " << int(c.mode) << ", "
-        << c.kbps << " kbit/s, segments of " << c.segmentPeriods << " periods, " << c.seconds
-        << " s";
+        << c.kbps << " kbit/s, segments of " << c.segmentPeriods << " periods, " << c.held
+        << " held, " << c.seconds << " s";
 }
 
 using JoinTest = ::testing::TestWithParam<JoinCase>;
@@ -191,8 +193,8 @@ std::vector<JoinCase> JoinGrid() {
     grid.push_back({Signal::Tone, 1000, BE_MP3_MODE_MONO, 128});
     grid.push_back({Signal::Noise, 384000, BE_MP3_MODE_STEREO, 128});
     for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_MONO})
-        grid.push_back({Signal::Chirp, kOutputRate, mode, 128, 4, 10.5});
-    grid.push_back({Signal::Noise, 48000, BE_MP3_MODE_DUALCHANNEL, 320, 4, 10.5});
+        grid.push_back({Signal::Chirp, kOutputRate, mode, 128, 2, 1, 10.5});
+    grid.push_back({Signal::Noise, 48000, BE_MP3_MODE_DUALCHANNEL, 320, 2, 1, 10.5});
     return grid;
 }
 
@@ -204,7 +206,7 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
     const double burst = double((segmentFrames + kPrimingFrames) * kFrameSamples) / kOutputRate;
     const std::vector<int16_t> input = Render(c.signal, c.rate, format.channels, c.seconds, burst);
 
-    SegmentedStream parallel(format, kThreads, segmentFrames);
+    SegmentedStream parallel(format, kThreads, segmentFrames, c.held);
     const FrameRun joined = Parsed(EncodeAll(parallel, input));
     const FrameRun single = Parsed(EncodeOnOneEncoder(format, input));
     const std::vector<uint64_t> joins = parallel.Joins();
@@ -280,10 +282,30 @@ TEST(SegmentedStreamTest, ShortInputGivesTheOneEncoderBytes) {
     for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_MONO}) {
         const StreamFormat format = Format(48000, mode, 192);
         const std::vector<int16_t> input = Render(Signal::Chirp, 48000, format.channels, 3.0, 0.0);
-        SegmentedStream parallel(format, kThreads, AlignmentPeriod(48000) * 4);
+        SegmentedStream parallel(format, kThreads, AlignmentPeriod(48000) * 4, kHeldSegments);
         EXPECT_EQ(EncodeAll(parallel, input), EncodeOnOneEncoder(format, input));
         EXPECT_TRUE(parallel.Joins().empty());
     }
+}
+
+// The input left at the flush is cut so that the threads finish within a
+// period of each other, counting the segments still queued on them.
+TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
+    const uint64_t period = AlignmentPeriod(kOutputRate);
+    const uint64_t segmentWork = 16 * period + kPrimingFrames + kJoinWindowFrames;
+    auto expectBalanced = [&](uint64_t frames, size_t inFlight, uint64_t busyThreadWork) {
+        const std::vector<uint64_t> pieces = TailPieces(frames, period, 2, inFlight, segmentWork);
+        ASSERT_EQ(pieces.size(), 2u) << frames << " frames, " << inFlight << " in flight";
+        EXPECT_EQ(pieces[0] + pieces[1], frames);
+        EXPECT_EQ(pieces[0] % period, 0u);
+        EXPECT_NEAR(double(pieces[0]), double(busyThreadWork + pieces[1]), double(period));
+    };
+    expectBalanced(2297, 0, 0);
+    expectBalanced(2000, 1, segmentWork);
+    expectBalanced(3000, 6, 0);
+    // One busy thread ends as the other would end the whole tail; or too short to share.
+    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, 2, 1, segmentWork).size(), 1u);
+    EXPECT_EQ(TailPieces(4 * period - 1, period, 2, 0, segmentWork).size(), 1u);
 }
 
 // The library takes as many threads as the caller may use cores: on one core
@@ -328,7 +350,7 @@ TEST(SegmentedStreamTest, ClosingEarlyEndsItsThreads) {
     std::future<void> closed;
     {
         auto stream =
-            std::make_unique<SegmentedStream>(format, kThreads, AlignmentPeriod(kOutputRate));
+            std::make_unique<SegmentedStream>(format, kThreads, AlignmentPeriod(kOutputRate), 0);
         EncodeAll(*stream, input, false);
         ASSERT_FALSE(HasFailure());
         const size_t withStream = ThreadsOfThisProcess();
