@@ -30,11 +30,24 @@ constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 
 } // namespace
 
+// The input of one segment's own frames. The caller fills it; the segments
+// that read it share it, and the last of them frees it.
+struct InputBlock {
+    explicit InputBlock(size_t samples)
+        : samples(std::make_unique_for_overwrite<int16_t[]>(samples)) {}
+    std::unique_ptr<int16_t[]> samples;
+};
+
 struct Segment {
     uint64_t firstFrame = 0;
-    std::vector<int16_t> input;
-    size_t inputWanted = 0;  // input frames before the segment is handed out
     size_t framesWanted = 0; // 0 for the last segment, which flushes
+    // Input frames [from, to) of the stream, in blocks of `blockFrames`
+    // numbered from `firstBlock` on.
+    uint64_t from = 0;
+    uint64_t to = 0;
+    uint64_t blockFrames = 0;
+    uint64_t firstBlock = 0;
+    std::vector<std::shared_ptr<InputBlock>> blocks;
     FrameRun output;
     bool done = false; // under the pool mutex
     bool failed = false;
@@ -45,14 +58,16 @@ namespace {
 bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
                  const std::atomic<bool>& cancelled) {
     FrameRun& run = segment.output;
-    const size_t total = segment.input.size() / size_t(format.channels);
-    for (size_t fed = 0; fed < total;) {
+    for (uint64_t fed = segment.from; fed < segment.to;) {
         if (cancelled || (segment.framesWanted && run.frames.size() >= segment.framesWanted))
             break;
-        const size_t frames = std::min<size_t>(kPieceFrames, total - fed);
+        const uint64_t inBlock = fed % segment.blockFrames;
+        const size_t frames =
+            size_t(std::min({kPieceFrames, segment.to - fed, segment.blockFrames - inBlock}));
         const size_t at = run.bytes.size();
         run.bytes.resize(at + LameOutputBytes(format, frames));
-        int16_t* pcm = segment.input.data() + fed * size_t(format.channels);
+        InputBlock& block = *segment.blocks[size_t(fed / segment.blockFrames - segment.firstBlock)];
+        int16_t* pcm = block.samples.get() + inBlock * size_t(format.channels);
         const int room = int(run.bytes.size() - at);
         const int bytes =
             format.channels == 2
@@ -90,7 +105,7 @@ bool EncodeSegment(const StreamFormat& format, Segment& segment,
         return false;
     const bool encoded = FeedSegment(lame, format, segment, cancelled);
     lame_close(lame);
-    segment.input = {};
+    segment.blocks = {};
     return encoded;
 }
 
@@ -158,11 +173,11 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
                                  size_t heldSegments)
     : m_format(format), m_nSegmentFrames(segmentFrames),
-      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nHeld(heldSegments),
-      m_nMaxInFlight(2 * size_t(threads)), m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nBlockFrames(InputFrameAt(segmentFrames)),
+      m_nHeld(heldSegments), m_nMaxInFlight(2 * size_t(threads)),
+      m_nChunkSamples(ChunkSamplesFor(format)),
       m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight, heldSegments)),
       m_carry(format.channels, m_nChunkSamples) {
-    StartSegment(0, nullptr);
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { Work(); });
 }
@@ -206,50 +221,53 @@ uint64_t SegmentedStream::InputFrameAt(uint64_t frame) const {
     return (frame * kFrameSamples * uint64_t(m_format.inputRate) + kOutputRate - 1) / kOutputRate;
 }
 
-// A segment's input starts at its first frame; the previous segment's input
-// from there on is its beginning.
-void SegmentedStream::StartSegment(uint64_t firstFrame, const Segment* previous) {
-    auto segment = std::make_shared<Segment>();
-    segment->firstFrame = firstFrame;
-    const uint64_t start = InputFrameAt(firstFrame);
-    const uint64_t end =
-        InputFrameAt(firstFrame + m_nSegmentFrames + kOverlapFrames + kLookAheadFrames);
-    segment->inputWanted = size_t(end - start);
-    segment->input.reserve(segment->inputWanted * size_t(m_format.channels));
-    if (previous) {
-        const size_t from = size_t(start - InputFrameAt(previous->firstFrame));
-        segment->input.assign(previous->input.begin() + ptrdiff_t(from * size_t(m_format.channels)),
-                              previous->input.end());
+// The caller's samples go into blocks of one segment's own input frames each.
+void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
+    const size_t channels = size_t(m_format.channels);
+    const size_t blockSamples = size_t(m_nBlockFrames) * channels;
+    for (size_t done = 0; done < samples.size();) {
+        const size_t at = size_t(m_nInputFrames % m_nBlockFrames) * channels;
+        if (at == 0)
+            m_blocks.push_back(std::make_shared<InputBlock>(blockSamples));
+        const size_t take = std::min(blockSamples - at, samples.size() - done);
+        std::memcpy(m_blocks.back()->samples.get() + at, samples.data() + done,
+                    take * sizeof(int16_t));
+        done += take;
+        m_nInputFrames += take / channels;
     }
-    m_current = std::move(segment);
 }
 
-// Ends the current segment `frames` frames after its start, where the next
-// one begins, and keeps only the input it needs.
-std::shared_ptr<Segment> SegmentedStream::CutCurrent(uint64_t frames) {
-    std::shared_ptr<Segment> segment = m_current;
-    segment->framesWanted = size_t(frames + kOverlapFrames);
-    StartSegment(segment->firstFrame + frames, segment.get());
-    const uint64_t needed =
-        InputFrameAt(segment->firstFrame + frames + kOverlapFrames + kLookAheadFrames) -
-        InputFrameAt(segment->firstFrame);
-    const size_t samples = size_t(needed) * size_t(m_format.channels);
-    if (segment->input.size() > samples) {
-        segment->input.resize(samples);
-        segment->input.shrink_to_fit();
+// The segment that starts at the next start and keeps `frames` frames, or the
+// last one, which takes all the input left; it shares the blocks it reads.
+std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last) {
+    auto segment = std::make_shared<Segment>();
+    segment->firstFrame = m_nNextStart;
+    segment->framesWanted = last ? 0 : size_t(frames + kOverlapFrames);
+    segment->from = InputFrameAt(m_nNextStart);
+    segment->to = last ? m_nInputFrames
+                       : std::min(m_nInputFrames, InputFrameAt(m_nNextStart + frames +
+                                                               kOverlapFrames + kLookAheadFrames));
+    segment->blockFrames = m_nBlockFrames;
+    segment->firstBlock = segment->from / m_nBlockFrames;
+    for (uint64_t block = segment->firstBlock; block * m_nBlockFrames < segment->to; ++block)
+        segment->blocks.push_back(m_blocks[size_t(block - m_nFirstBlock)]);
+    m_nNextStart += frames;
+    // Blocks wholly before the next segment's input are left to the segments.
+    while (!m_blocks.empty() &&
+           (m_nFirstBlock + 1) * m_nBlockFrames <= InputFrameAt(m_nNextStart)) {
+        m_blocks.pop_front();
+        ++m_nFirstBlock;
     }
     return segment;
 }
 
-// A full segment is held back; the oldest held one goes to the threads once
-// there are more than the stream holds.
-bool SegmentedStream::Seal() {
-    m_held.push_back(CutCurrent(m_nSegmentFrames));
-    if (m_held.size() <= m_nHeld)
-        return true;
-    std::shared_ptr<Segment> oldest = std::move(m_held.front());
-    m_held.pop_front();
-    return Queue(std::move(oldest));
+// Hands out each full segment that more than the held ones follow, so that
+// the flush can share the held ones out.
+void SegmentedStream::QueueReadySegments() {
+    while (m_nInputFrames >= InputFrameAt(m_nNextStart + (m_nHeld + 1) * m_nSegmentFrames +
+                                          kOverlapFrames + kLookAheadFrames))
+        if (!Queue(NextSegment(m_nSegmentFrames, false)))
+            return;
 }
 
 // Hands a segment to the threads, waiting for the oldest one when too many
@@ -266,39 +284,20 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
     return true;
 }
 
-// The held segments and the current one become one segment again, to be cut
-// anew at the flush.
-void SegmentedStream::MergeHeld() {
-    if (m_held.empty())
-        return;
-    const size_t channels = size_t(m_format.channels);
-    std::vector<int16_t> input;
-    for (const std::shared_ptr<Segment>& segment : m_held) {
-        const uint64_t own = InputFrameAt(segment->firstFrame + m_nSegmentFrames) -
-                             InputFrameAt(segment->firstFrame);
-        input.insert(input.end(), segment->input.begin(),
-                     segment->input.begin() + ptrdiff_t(size_t(own) * channels));
-    }
-    input.insert(input.end(), m_current->input.begin(), m_current->input.end());
-    m_current = std::move(m_held.front());
-    m_current->input = std::move(input);
-    m_held.clear();
-}
-
 // The input left at the flush is cut into pieces that the threads finish
 // together, instead of one thread encoding the whole last segment.
 bool SegmentedStream::DispatchTail() {
-    MergeHeld();
     const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
-    const uint64_t frames = end - std::min(end, m_current->firstFrame);
+    const uint64_t frames = end - std::min(end, m_nNextStart);
     const std::vector<uint64_t> pieces =
         TailPieces(frames, m_nPeriod, m_threads.size(), std::min(m_nQueued, m_nMaxInFlight),
                    m_nSegmentFrames + kOverlapFrames);
     for (size_t i = 0; i + 1 < pieces.size(); ++i)
-        if (!Queue(CutCurrent(pieces[i])))
+        if (!Queue(NextSegment(pieces[i], false)))
             return false;
-    m_current->framesWanted = 0;
-    return Queue(m_current);
+    const bool queued = Queue(NextSegment(0, true));
+    m_blocks.clear();
+    return queued;
 }
 
 // Joins the oldest segment if it is encoded (or, with `wait`, once it is).
@@ -360,19 +359,9 @@ BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* 
         return BE_ERR_INVALID_HANDLE;
     if (count > m_nChunkSamples)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::span<const int16_t> whole = m_carry.Whole(samples, count);
-    const size_t channels = size_t(m_format.channels);
-    m_nInputFrames += whole.size() / channels;
-    for (size_t done = 0; done < whole.size() && !m_bFailed;) {
-        Segment& segment = *m_current;
-        const size_t room = segment.inputWanted * channels - segment.input.size();
-        const size_t take = std::min(room, whole.size() - done);
-        segment.input.insert(segment.input.end(), whole.begin() + ptrdiff_t(done),
-                             whole.begin() + ptrdiff_t(done + take));
-        done += take;
-        if (segment.input.size() == segment.inputWanted * channels && !Seal())
-            break;
-    }
+    StoreInput(m_carry.Whole(samples, count));
+    if (!m_bFailed)
+        QueueReadySegments();
     while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {
     }
     if (m_bFailed || m_bCancelled)

@@ -40,6 +40,7 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
 uint64_t AlignmentPeriod(int inputRate);
 
 struct Segment;
+struct InputBlock;
 
 class SegmentedStream : public Mp3Stream {
 public:
@@ -61,11 +62,10 @@ public:
 
 private:
     void Work();
-    void StartSegment(uint64_t firstFrame, const Segment* previous);
-    std::shared_ptr<Segment> CutCurrent(uint64_t frames);
-    bool Seal();
+    void StoreInput(std::span<const int16_t> samples);
+    std::shared_ptr<Segment> NextSegment(uint64_t frames, bool last);
+    void QueueReadySegments();
     bool Queue(std::shared_ptr<Segment> segment);
-    void MergeHeld();
     bool DispatchTail();
     bool TakeFinished(bool wait);
     void JoinSegment(Segment& segment);
@@ -75,6 +75,7 @@ private:
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
     const uint64_t m_nPeriod;
+    const uint64_t m_nBlockFrames; // input frames of one segment's own
     const size_t m_nHeld;
     const size_t m_nMaxInFlight;
     const uint32_t m_nChunkSamples;
@@ -85,12 +86,13 @@ private:
     bool m_bFlushed = false;
     bool m_bFailed = false;
     uint64_t m_nInputFrames = 0;
-    std::shared_ptr<Segment> m_current;             // being filled by the caller
-    std::deque<std::shared_ptr<Segment>> m_held;    // full, not yet handed out
-    size_t m_nQueued = 0;                           // segments handed out so far
-    std::deque<std::shared_ptr<Segment>> m_inOrder; // handed out, oldest first
-    FrameRun m_pending;                             // the newest joined segment's frames
-    size_t m_nPendingKeep = 0;                      // its first frame in the stream
+    std::deque<std::shared_ptr<InputBlock>> m_blocks; // from the next segment's input on
+    uint64_t m_nFirstBlock = 0;                       // the number of m_blocks.front()
+    uint64_t m_nNextStart = 0;                        // the next segment's first frame
+    size_t m_nQueued = 0;                             // segments handed out so far
+    std::deque<std::shared_ptr<Segment>> m_inOrder;   // handed out, oldest first
+    FrameRun m_pending;                               // the newest joined segment's frames
+    size_t m_nPendingKeep = 0;                        // its first frame in the stream
     bool m_bHasPending = false;
     std::vector<uint8_t> m_ready; // joined bytes for the caller
     std::vector<uint64_t> m_joins;
