@@ -2,9 +2,21 @@
 
 #include <algorithm>
 
-uint32_t FrameBytes(int kbps, const uint8_t* header) {
+namespace {
+
+uint32_t UnpaddedFrameBytes(int kbps) {
     constexpr int kSampleRate = 44100;
-    return uint32_t(144 * kbps * 1000 / kSampleRate + ((header[2] >> 1) & 1));
+    return uint32_t(144 * kbps * 1000 / kSampleRate);
+}
+
+} // namespace
+
+uint32_t FrameBytes(int kbps, const uint8_t* header) {
+    return UnpaddedFrameBytes(kbps) + ((header[2] >> 1) & 1);
+}
+
+uint32_t PaddedFrameBytes(int kbps) {
+    return UnpaddedFrameBytes(kbps) + 1;
 }
 
 uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxFrames) {

@@ -8,6 +8,9 @@
 // `header`: 144 * bit rate / sample rate, plus the padding slot.
 uint32_t FrameBytes(int kbps, const uint8_t* header);
 
+// The bytes of a frame at `kbps` with the padding slot: the most it takes.
+uint32_t PaddedFrameBytes(int kbps);
+
 class FrameTracker {
 public:
     explicit FrameTracker(int kbps) : m_nKbps(kbps) {}

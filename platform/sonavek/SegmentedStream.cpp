@@ -1,5 +1,7 @@
 #include "SegmentedStream.h"
 
+#include "FrameTracker.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -109,11 +111,13 @@ bool EncodeSegment(const StreamFormat& format, Segment& segment,
     return encoded;
 }
 
-uint32_t SegmentedOutputBytes(uint64_t segmentFrames, size_t maxInFlight, size_t held) {
+uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
     const uint64_t frames = segmentFrames + kOverlapFrames + kLookAheadFrames;
     // At the flush: the newest joined segment, everything in flight, the held
     // segments and the last, with its flush, at once.
-    return uint32_t((maxInFlight + held + 2) * (frames + 4) * kLargestFrameBytes + 7200);
+    // The caller allocates (and often clears) this much, so it is sized by the
+    // stream's own bit rate rather than the highest.
+    return uint32_t((maxInFlight + held + 2) * (frames + 4) * PaddedFrameBytes(kbps) + 7200);
 }
 
 } // namespace
@@ -176,7 +180,8 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
       m_nPeriod(AlignmentPeriod(format.inputRate)), m_nBlockFrames(InputFrameAt(segmentFrames)),
       m_nHeld(heldSegments), m_nMaxInFlight(2 * size_t(threads)),
       m_nChunkSamples(ChunkSamplesFor(format)),
-      m_nOutputBytes(SegmentedOutputBytes(segmentFrames, m_nMaxInFlight, heldSegments)),
+      m_nOutputBytes(
+          SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments)),
       m_carry(format.channels, m_nChunkSamples) {
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { Work(); });
