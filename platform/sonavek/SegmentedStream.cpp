@@ -23,8 +23,8 @@ static_assert(kOverlapFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
-// The last segment is shared between the threads only in pieces of at least
-// this many periods, so that a short input stays on one encoder.
+// The input left at the flush is shared between the threads only in pieces of
+// at least this many periods, so that a short input stays on one encoder.
 constexpr uint64_t kShortestTailPiece = 2;
 constexpr uint32_t kLargestFrameBytes = 1441; // 320 kbit/s with padding
 // Input frames handed to LAME at a time; a cancel is seen between them.
@@ -150,26 +150,25 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
         *std::min_element(loads.begin(), loads.end()) += segmentWork;
     std::sort(loads.begin(), loads.end());
     // The pieces go to the `used` least loaded threads, the first piece to the
-    // thread free first, each sized to end them all at `finish`.
+    // thread free first, each sized to end them all at `finish`. Every piece
+    // but the last also encodes the next one's priming and join window.
+    const uint64_t shortest = kShortestTailPiece * period;
     for (size_t used = threads; used > 1; --used) {
-        uint64_t work = frames;
+        uint64_t work = frames + (used - 1) * kOverlapFrames;
         for (size_t i = 0; i < used; ++i)
-            work += loads[i] + kOverlapFrames;
+            work += loads[i];
         const uint64_t finish = work / used;
-        if (finish < loads[used - 1] + kOverlapFrames + kShortestTailPiece * period)
-            continue;
         // Rounded to whole periods, each piece moves up to half a period to the last.
         std::vector<uint64_t> pieces;
         uint64_t left = frames;
         for (size_t i = 0; i + 1 < used; ++i) {
-            const uint64_t ideal = finish - loads[i] - kOverlapFrames;
+            const uint64_t ideal = finish - std::min(finish, loads[i] + kOverlapFrames);
             pieces.push_back(std::min(left, (ideal + period / 2) / period * period));
             left -= pieces.back();
         }
-        if (left >= kShortestTailPiece * period) {
-            pieces.push_back(left);
+        pieces.push_back(left);
+        if (std::ranges::all_of(pieces, [&](uint64_t piece) { return piece >= shortest; }))
             return pieces;
-        }
     }
     return {frames};
 }

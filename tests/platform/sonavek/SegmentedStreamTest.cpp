@@ -298,12 +298,15 @@ TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
         ASSERT_EQ(pieces.size(), 2u) << frames << " frames, " << inFlight << " in flight";
         EXPECT_EQ(pieces[0] + pieces[1], frames);
         EXPECT_EQ(pieces[0] % period, 0u);
-        EXPECT_NEAR(double(pieces[0]), double(busyThreadWork + pieces[1]), double(period));
+        // The first piece also encodes the second's priming and join window.
+        EXPECT_NEAR(double(pieces[0] + kPrimingFrames + kJoinWindowFrames),
+                    double(busyThreadWork + pieces[1]), double(period));
     };
     expectBalanced(2297, 0, 0);
     expectBalanced(2000, 1, segmentWork);
     expectBalanced(3000, 6, 0);
-    // One busy thread ends as the other would end the whole tail; or too short to share.
+    // One busy thread ends as the other would end the whole tail; or too short
+    // for two pieces of two periods.
     EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, 2, 1, segmentWork).size(), 1u);
     EXPECT_EQ(TailPieces(4 * period - 1, period, 2, 0, segmentWork).size(), 1u);
 }
