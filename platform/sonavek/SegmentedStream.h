@@ -19,8 +19,8 @@ constexpr uint64_t kPrimingFrames = 24;
 constexpr uint64_t kJoinWindowFrames = 12;
 
 // Full segments held back from the threads until more input comes: the flush
-// shares them out evenly, so a file of up to this many segments and one more
-// has a join fewer than there are threads.
+// cuts them anew, so a file of up to this many segments and one more is cut
+// into one piece a thread.
 constexpr size_t kHeldSegments = 3;
 
 // One thread, or a format whose frame alignment would make segments too long,
