@@ -23,6 +23,9 @@ static_assert(kOverlapFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
+// The input the held segments may keep: three segments at 44100 or 48000 Hz
+// stereo, fewer at higher input rates, so that memory stays as it was there.
+constexpr uint64_t kHeldInputBytes = 12 << 20;
 // The input left at the flush is shared between the threads only in pieces of
 // at least this many periods, so that a short input stays on one encoder.
 constexpr uint64_t kShortestTailPiece = 2;
@@ -137,9 +140,11 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
     if (!lame)
         return nullptr;
     lame_close(lame);
-    const uint64_t segmentPeriods = std::max<uint64_t>(1, kSegmentTargetFrames / period);
-    return std::make_unique<SegmentedStream>(format, threads, segmentPeriods * period,
-                                             kHeldSegments);
+    const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
+    const uint64_t segmentBytes = segmentFrames * kFrameSamples * uint64_t(format.inputRate) /
+                                  kOutputRate * uint64_t(format.channels) * sizeof(int16_t);
+    const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
+    return std::make_unique<SegmentedStream>(format, threads, segmentFrames, held);
 }
 
 std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,

@@ -20,7 +20,7 @@ constexpr uint64_t kJoinWindowFrames = 12;
 
 // Full segments held back from the threads until more input comes: the flush
 // cuts them anew, so a file of up to this many segments and one more is cut
-// into one piece a thread.
+// into one piece a thread. High input rates hold fewer.
 constexpr size_t kHeldSegments = 3;
 
 // One thread, or a format whose frame alignment would make segments too long,
