@@ -29,7 +29,6 @@ constexpr uint64_t kHeldInputBytes = 12 << 20;
 // The input left at the flush is shared between the threads only in pieces of
 // at least this many periods, so that a short input stays on one encoder.
 constexpr uint64_t kShortestTailPiece = 2;
-constexpr uint32_t kLargestFrameBytes = 1441; // 320 kbit/s with padding
 // Input frames handed to LAME at a time; a cancel is seen between them.
 constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 
@@ -89,7 +88,7 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
         return false;
     if (segment.framesWanted == 0) {
         const size_t at = run.bytes.size();
-        run.bytes.resize(at + 7200 + 4 * kLargestFrameBytes);
+        run.bytes.resize(at + LameOutputBytes(format, kPieceFrames));
         const int bytes = lame_encode_flush(lame, &run.bytes[at], int(run.bytes.size() - at));
         if (bytes < 0)
             return false;
