@@ -93,26 +93,6 @@ TEST_F(BatchMp3Test, AFailureAfterRunMarksTheRowAndGoesOn) {
     EXPECT_FALSE(QFile::exists(disk + "/stuck.wav"));
 }
 
-TEST_F(BatchMp3Test, AFailureOnTheLastRowLeavesAMinimisedWindowMinimised) {
-    m_options.m_bMinimize = 1;
-    OpenWindow();
-    AddRow(MakeMp3("good.mp3"));
-    AddRow(MakeFile("bad.mp3", "only text in here\n"));
-    Click(IDC_START);
-    EXPECT_TRUE(m_dialog->isMinimized());
-    ASSERT_TRUE(WaitForStatuses({"Success", "failed"}));
-    EXPECT_TRUE(m_dialog->isMinimized());
-    EXPECT_EQ(m_dialog->windowTitle(), "Brindle 2.17");
-    EXPECT_FALSE(Control(IDC_BATCH_PROGRESS)->isVisible());
-    EXPECT_FALSE(Control(IDC_FILE_PROGRESS)->isVisible());
-
-    // A batch that ends with a success gives the window back.
-    m_list->DeleteItem(1);
-    Click(IDC_START);
-    ASSERT_TRUE(WaitForStatuses({"Success"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->isMinimized(); }, 5000));
-}
-
 // Each failing row hands over to the next without nesting a call per row.
 TEST_F(BatchMp3Test, TwentyThousandFailingRowsRunThrough) {
     OpenWindow();

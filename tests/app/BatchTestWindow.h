@@ -6,14 +6,12 @@
 #include "OptionFile.h"
 #include "SoundFiles.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QProgressBar>
 
 // The window's face at one change of its title.
 struct CounterSeen {
     QString title;
-    QString label;
     bool barsVisible;
 };
 
@@ -34,12 +32,11 @@ protected:
     void OpenWindow() {
         ASSERT_EQ(SaveOptions(ProgramFolder(), m_options), SaveOptionsResult::Saved);
         MainWindowFixture::OpenWindow();
-        QObject::connect(m_dialog.get(), &QWidget::windowTitleChanged,
-                         [this](const QString& title) {
-                             m_seen.push_back({title, Control<QLabel>(IDC_STATUS_LABEL)->text(),
-                                               Control(IDC_FILE_PROGRESS)->isVisible() &&
-                                                   Control(IDC_BATCH_PROGRESS)->isVisible()});
-                         });
+        QObject::connect(
+            m_dialog.get(), &QWidget::windowTitleChanged, [this](const QString& title) {
+                m_seen.push_back({title, Control(IDC_FILE_PROGRESS)->isVisible() &&
+                                             Control(IDC_BATCH_PROGRESS)->isVisible()});
+            });
     }
 
     QString MakeWave(const QString& name, const ToneSpec& tone = ToneSpec()) {

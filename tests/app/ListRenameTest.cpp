@@ -1,24 +1,42 @@
 // Renaming a row's file through the row menu and the "Rename the file" dialog:
 // the file on disk and the row change together, or neither does.
-#include "ListTestWindow.h"
-
-#include "FlatButton.h"
+#include "FilePicker.h"
+#include "MainWindowFixture.h"
 #include "MessageBox.h"
+#include "ModalDialogs.h"
 
+#include <QDialog>
 #include <QLineEdit>
+
+#include <functional>
 
 namespace {
 
-class ListRenameTest : public ListWindowTest {
+class ListRenameTest : public MainWindowFixture {
 protected:
     void SetUp() override {
-        ListWindowTest::SetUp();
+        FilePickerSeam::Reset();
+        MainWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        OpenWindow();
         m_song = MakeFile("song.mp3", "song bytes");
         MakeFile("other.mp3", "other bytes");
-        AddFiles({m_song});
+        // Added as the Open File dialog's choice.
+        FilePickerSeam::SetNextFiles({m_song});
+        Click(IDC_ADD_FILES);
         m_list->SetCheck(0, true);
         m_list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
     }
+
+    void TearDown() override { FilePickerSeam::Reset(); }
+
+    void Rename(const std::function<void(QDialog*)>& work) {
+        RightClickRow(0);
+        WithModal([this] { Choose(IDR_ROW_MENU, "&Rename File"); }, work);
+    }
+
+    QStringList Names() const { return Column(CSoundListCtrl::COLUMN_NAME); }
 
     static std::function<void(QDialog*)> TypeAndPress(const QString& name,
                                                       int button = IDC_OK_BUTTON) {
@@ -42,25 +60,6 @@ protected:
     QString m_song;
 };
 
-TEST_F(ListRenameTest, TheDialogShowsItsCaptionsAndTheCurrentName) {
-    Rename([](QDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), "Rename the file");
-        auto* edit = ChildById<QLineEdit>(dialog, IDC_RENAME_EDIT);
-        ASSERT_NE(edit, nullptr);
-        EXPECT_EQ(edit->text(), "song.mp3");
-        auto* ok = ChildById<CFlatButton>(dialog, IDC_OK_BUTTON);
-        auto* cancel = ChildById<CFlatButton>(dialog, IDC_CANCEL_BUTTON);
-        ASSERT_TRUE(ok && cancel);
-        // The template's texts, drawn without their mnemonic marks.
-        EXPECT_EQ(ok->text(), "&O K");
-        EXPECT_EQ(cancel->text(), "&Cancel");
-        EXPECT_EQ(ok->Caption(), "O K");
-        EXPECT_EQ(cancel->Caption(), "Cancel");
-        EXPECT_NE(dialog->findChild<QLabel*>(), nullptr);
-        QTest::mouseClick(cancel, Qt::LeftButton);
-    });
-}
-
 TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
     Rename(TypeAndPress("song.wav"));
     EXPECT_EQ(Names(), QStringList{"song.wav"});
@@ -68,7 +67,7 @@ TEST_F(ListRenameTest, ANewNameRenamesTheFileAndTheRowOnly) {
     EXPECT_FALSE(QFile::exists(m_song));
     EXPECT_EQ(Column(CSoundListCtrl::COLUMN_FOLDER), QStringList{Music()});
     EXPECT_EQ(Column(CSoundListCtrl::COLUMN_STATUS), QStringList{"Success"});
-    EXPECT_EQ(Checks(), QList<bool>{true});
+    EXPECT_TRUE(m_list->GetCheck(0));
     EXPECT_EQ(m_list->GetSelectedRow(), 0);
     EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
     // The record keeps the name the row was added with.
@@ -98,21 +97,6 @@ TEST_F(ListRenameTest, CancelChangesNothing) {
     Rename([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     ExpectUnchanged();
     EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
-}
-
-TEST_F(ListRenameTest, EnterActsAsOkAndAnEmptyNameIsAskedForAgain) {
-    Rename([](QDialog* dialog) {
-        auto* edit = ChildById<QLineEdit>(dialog, IDC_RENAME_EDIT);
-        edit->clear();
-        QTest::keyClick(edit, Qt::Key_Return);
-        EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(MessageBoxSeam::Recorded().size(), 1u);
-        edit->setText("renamed.mp3");
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-    EXPECT_EQ(ErrorTextsShown(), QStringList({"Please input the file name!"}));
-    EXPECT_EQ(Names(), QStringList{"renamed.mp3"});
-    EXPECT_EQ(ReadAll(Music("renamed.mp3")), "song bytes");
 }
 
 TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {

@@ -49,31 +49,21 @@ protected:
     void Click(int id) { ClickIn(m_dialog.get(), id); }
 
     // Where a person points at a row, and the row menus they open there.
-    QPoint RowCentre(int row) const {
-        return m_list->visualRect(m_list->model()->index(row, 1)).center();
-    }
-
     void RightClickRow(int row) {
-        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, RowCentre(row));
+        const QPoint centre = m_list->visualRect(m_list->model()->index(row, 1)).center();
+        QTest::mouseClick(m_list->viewport(), Qt::RightButton, {}, centre);
     }
 
-    QMenu* OpenMenu(int menuId) const {
-        for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
-            if (menu->isVisible())
-                return menu;
-        return nullptr;
-    }
-
+    // Chooses `text` in the open menu `menuId`.
     void Choose(int menuId, const QString& text) {
-        QMenu* menu = OpenMenu(menuId);
-        ASSERT_NE(menu, nullptr) << menuId;
-        for (QAction* action : menu->actions())
-            if (action->text() == text) {
-                menu->hide();
-                action->trigger();
-                return;
-            }
-        FAIL() << "no entry " << text.toStdString();
+        for (QMenu* menu : m_dialog->findChildren<QMenu*>(QString::number(menuId)))
+            for (QAction* action : menu->actions())
+                if (menu->isVisible() && action->text() == text) {
+                    menu->hide();
+                    action->trigger();
+                    return;
+                }
+        FAIL() << "no entry " << text.toStdString() << " in an open menu " << menuId;
     }
 
     QString Music(const QString& name = QString()) const {

@@ -69,26 +69,4 @@ TEST_F(OptionsWindowTest, TheNextBatchesUseWhatOkSaved) {
     EXPECT_TRUE(MessagesShown().isEmpty()) << MessagesShown().join("; ").toStdString();
 }
 
-TEST_F(OptionsWindowTest, CancelAndEnterChangeNothing) {
-    OpenWindow();
-    const QByteArray before = ReadAll(OptionFilePath(ProgramFolder()));
-    for (bool cancel : {true, false}) {
-        ChangeOptions([&](QDialog* options) {
-            ClickIn(options, IDC_SAME_FOLDER);
-            ClickIn(options, IDC_STEREO);
-            SetFolder(options, IDC_MP3_FOLDER, "/elsewhere");
-            if (cancel)
-                ClickIn(options, IDC_CANCEL_BUTTON);
-            else
-                QTest::keyClick(ChildById(options, IDC_MP3_FOLDER), Qt::Key_Return);
-        });
-    }
-    EXPECT_EQ(ReadAll(OptionFilePath(ProgramFolder())), before);
-    Click(IDC_WAVETOMP3);
-    AddRow(MakeWave("beside.wav", Tone(1.0, 440)));
-    Click(IDC_START);
-    ASSERT_TRUE(WaitForStatuses({"Success"}));
-    EXPECT_EQ(StreamOf(Music("beside.mp3")), "mp3,44100,2,128000");
-}
-
 } // namespace
