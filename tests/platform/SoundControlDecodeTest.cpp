@@ -43,7 +43,7 @@ protected:
     // A decode that must fail part-way with `code`, leaving `destination` as it was.
     void ExpectFailure(SoundControl& control, EventLog& log, int code, const QString& destination) {
         Decode(control, log);
-        QTest::qWait(300);
+        QCoreApplication::processEvents();
         EXPECT_EQ(log.finished, 0);
         ASSERT_EQ(log.errorCodes, std::vector<int>{code});
         EXPECT_EQ(ReadAll(destination), kKeepMe);
@@ -52,17 +52,27 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(SoundDecodeTest, OutputMatchesMpg123SampleForSample) {
+// Long enough that unthrottled progress would show.
+TEST_F(SoundDecodeTest, OutputMatchesMpg123AndEventsComeInOrderOnTheOwnersThread) {
     for (const auto& [channels, rate] : {std::pair{2, 44100}, std::pair{1, 22050}}) {
         SCOPED_TRACE(QString("%1 channels at %2 Hz").arg(channels).arg(rate).toStdString());
-        const QString mp3 = MakeMp3(QString("tone%1.mp3").arg(channels), 2.0, channels, rate);
+        const QString mp3 = MakeMp3(QString("tone%1.mp3").arg(channels), 30.0, channels, rate);
         const QString wave = m_dir.filePath(QString("tone%1.wav").arg(channels));
         LoggedControl logged;
         auto& [control, log] = logged;
         ASSERT_EQ(control.Open(mp3, wave), SOUND_OK);
         EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(mp3));
         Decode(control, log);
+        QCoreApplication::processEvents(); // nothing may follow the end
         ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
+        ASSERT_FALSE(log.progress.empty());
+        EXPECT_EQ(log.order.count("finished"), 1);
+        EXPECT_EQ(log.order.last(), "finished");
+        EXPECT_EQ(log.progress.back(), control.GetLength());
+        EXPECT_TRUE(std::is_sorted(log.progress.begin(), log.progress.end()));
+        EXPECT_LT(log.progress.size(), 100u) << "progress must be throttled";
+        EXPECT_FALSE(log.offThread);
+        EXPECT_TRUE(log.errorCodes.empty());
 
         bool ours = false, theirs = false;
         const DecodedAudio decoded = ReadPcmWave(wave, &ours);
@@ -83,36 +93,7 @@ TEST_F(SoundDecodeTest, OutputMatchesMpg123SampleForSample) {
     }
 }
 
-TEST_F(SoundDecodeTest, EventsComeInOrderOnTheOwnersThreadAndStopAtTheEnd) {
-    const QString mp3 = MakeMp3("long.mp3", 30.0);
-    LoggedControl logged;
-    auto& [control, log] = logged;
-    ASSERT_EQ(control.Open(mp3, m_dir.filePath("long.wav")), SOUND_OK);
-    Decode(control, log);
-    QTest::qWait(400); // nothing may follow the end
-    ASSERT_FALSE(log.progress.empty());
-    EXPECT_EQ(log.order.count("finished"), 1);
-    EXPECT_EQ(log.order.last(), "finished");
-    EXPECT_EQ(log.progress.back(), control.GetLength());
-    EXPECT_TRUE(std::is_sorted(log.progress.begin(), log.progress.end()));
-    EXPECT_LT(log.progress.size(), 100u) << "progress must be throttled";
-    EXPECT_FALSE(log.offThread);
-    EXPECT_TRUE(log.errorCodes.empty());
-}
-
-TEST_F(SoundDecodeTest, MeasuresWithoutDestinationAndGivesTheFrameDuration) {
-    const QString mp3 = MakeMp3("tone.mp3");
-    SoundControl control;
-    ASSERT_EQ(control.Open(mp3, ""), SOUND_OK);
-    EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(mp3));
-    EXPECT_NEAR(control.GetUnitMs(), 1152 * 1000.0 / 44100, 1e-4);
-    control.Close();
-    EXPECT_EQ(control.GetLength(), 0);
-    control.Close(); // harmless twice
-}
-
 TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination) {
-    WriteToneWave(m_dir.filePath("tone.wav"), ToneSpec{});
     WriteToneWave(m_dir.filePath("quiet.wav"), {.amplitude = 0.0005});
     QByteArray randomWithSyncs(100000, '\0');
     for (char& byte : randomWithSyncs)
@@ -120,16 +101,13 @@ TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination
     for (int i = 0; i < randomWithSyncs.size() - 4; i += 997)
         randomWithSyncs.replace(i, 4, QByteArray("\xFF\xFB\x90\x64", 4));
     WriteBytes(m_dir.filePath("random.mp3"), randomWithSyncs);
-    WriteBytes(m_dir.filePath("text.mp3"), QByteArray("just some words\n").repeated(500));
-    WriteBytes(m_dir.filePath("empty.mp3"), {});
     // Headerless quiet PCM: what the decoder library would take for Layer I.
     WriteBytes(m_dir.filePath("pcm.mp3"), ReadAll(m_dir.filePath("quiet.wav")).mid(44));
     // A wave file that carries MP3 data is still a RIFF file.
     WriteBytes(m_dir.filePath("riff.mp3"),
-               ReadAll(m_dir.filePath("tone.wav")).left(44) + ReadAll(MakeMp3("real.mp3")));
+               ReadAll(m_dir.filePath("quiet.wav")).left(44) + ReadAll(MakeMp3("real.mp3")));
 
-    for (const QString name : {"tone.wav", "random.mp3", "text.mp3", "empty.mp3", "pcm.mp3",
-                               "riff.mp3", "missing.mp3"}) {
+    for (const QString name : {"quiet.wav", "random.mp3", "pcm.mp3", "riff.mp3", "missing.mp3"}) {
         SCOPED_TRACE(name.toStdString());
         const QString destination = KeptFile(m_dir.filePath("out.wav"));
         const QString source = m_dir.filePath(name);
@@ -141,7 +119,7 @@ TEST_F(SoundDecodeTest, RefusesSourcesThatAreNotMp3WithoutTouchingTheDestination
         EXPECT_EQ(control.Open(source, ""),
                   result == SOUND_SOURCE_UNREADABLE ? SOUND_SOURCE_UNREADABLE : SOUND_NOT_MP3);
         control.Run(); // after a failed Open: nothing happens
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         EXPECT_EQ(ReadAll(destination), kKeepMe);
         EXPECT_EQ(ReadAll(source), before);
     }
@@ -164,30 +142,6 @@ TEST_F(SoundDecodeTest, RefusesToWriteOverItsOwnSourceHoweverSpelled) {
     }
 }
 
-TEST_F(SoundDecodeTest, RefusesAMissingFolderAndOutputBeyondTheRiffLimit) {
-    const QString mp3 = MakeMp3("tone.mp3");
-    SoundControl control;
-    EXPECT_EQ(control.Open(mp3, m_dir.filePath("nowhere/out.wav")), SOUND_NO_FOLDER);
-    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));
-
-    // 8 kbit/s MPEG-2 frames repeated for more than 4 GiB of 16-bit stereo output.
-    ASSERT_TRUE(WriteToneWave(m_dir.filePath("low.wav"), {.sampleRate = 24000, .seconds = 0.5}));
-    ASSERT_TRUE(RunTool("lame", {"--quiet", "--resample", "24", "-b", "8",
-                                 m_dir.filePath("low.wav"), m_dir.filePath("low.mp3")}));
-    const int frameBytes = 72000 * 8 / 24000; // 8 kbit/s at 24 kHz never needs padding
-    const QByteArray frame = ReadAll(m_dir.filePath("low.mp3")).mid(frameBytes, frameBytes);
-    ASSERT_EQ(quint8(frame[0]), 0xFF);
-    ASSERT_EQ(quint8(frame[1]) & 0x1E, 0x12) << "not an MPEG-2 Layer III frame";
-    const qint64 framesNeeded = 0xFFFFFFFFLL / (576 * 2 * 2) + 1;
-    const QString huge = m_dir.filePath("huge.mp3");
-    ASSERT_TRUE(WriteBytes(huge, frame.repeated(int(framesNeeded))));
-    const QString destination = KeptFile(m_dir.filePath("huge.wav"));
-    EXPECT_EQ(control.Open(huge, destination), SOUND_OUTPUT_TOO_LARGE);
-    EXPECT_EQ(ReadAll(destination), kKeepMe);
-    EXPECT_EQ(control.Open(huge, ""), SOUND_OK);
-    EXPECT_EQ(control.GetLength(), framesNeeded);
-}
-
 TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     const QString mp3 = MakeMp3("cut.mp3", 2.0);
     const QByteArray whole = ReadAll(mp3);
@@ -207,34 +161,6 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     EXPECT_FALSE(log.errorTexts.first().isEmpty());
     EXPECT_EQ(FolderEntries(m_dir.path()).filter("out.wav").size(), 1) << "a temporary file stayed";
     control.Close(); // after a failure: harmless
-}
-
-// A Layer II frame of the stream's own version, rate and mode is junk to the
-// probe, yet the library would decode it into 1152 samples of noise.
-TEST_F(SoundDecodeTest, JunkFramesAroundAndBetweenTheStreamsFramesNeverBecomeSound) {
-    const QString clean = m_dir.filePath("clean.mp3");
-    ASSERT_TRUE(
-        WriteToneMp3(clean, {.sampleRate = 22050, .channels = 1, .seconds = 0.5}, 32, {"-t"}))
-        << "lame failed";
-    const QByteArray stream = ReadAll(clean);
-    QByteArray junk = stream.left(4);
-    junk[1] = char((junk[1] & ~0x06) | 0x04); // Layer II
-    junk[2] = char(junk[2] & ~0x02);          // unpadded: 144000 * 32 kbit/s / 22050 Hz bytes
-    junk += QByteArray(208 - 4, '\0');
-    const QString spliced = m_dir.filePath("spliced.mp3");
-    ASSERT_TRUE(WriteBytes(spliced, junk + stream + junk + stream + junk));
-
-    bool ok = false;
-    for (const QString& source : {clean, spliced}) {
-        LoggedControl logged;
-        auto& [control, log] = logged;
-        ASSERT_EQ(control.Open(source, source + ".wav"), SOUND_OK);
-        Decode(control, log);
-        ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
-    }
-    const qint64 cleanFrames = ReadPcmWave(clean + ".wav", &ok).frames();
-    ASSERT_TRUE(ok);
-    EXPECT_EQ(ReadPcmWave(spliced + ".wav", &ok).frames(), 2 * cleanFrames);
 }
 
 TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
@@ -266,26 +192,6 @@ TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
         EXPECT_FALSE(QFileInfo::exists(destination));
         EXPECT_EQ(FolderEntries(m_dir.path()), QStringList{"tone.mp3"});
     }
-}
-
-TEST_F(SoundDecodeTest, OpeningAgainClosesThePreviousFileAndRunWithoutOpenDoesNothing) {
-    const QString first = MakeMp3("first.mp3", 1.0);
-    const QString second = MakeMp3("second.mp3", 3.0);
-    LoggedControl logged;
-    auto& [control, log] = logged;
-    control.Run();
-    QTest::qWait(200);
-    EXPECT_TRUE(log.order.isEmpty());
-    ASSERT_EQ(control.Open(first, m_dir.filePath("first.wav")), SOUND_OK);
-    ASSERT_EQ(control.Open(second, m_dir.filePath("second.wav")), SOUND_OK);
-    EXPECT_EQ(control.GetLength(), CountFramesWithFfprobe(second));
-    Decode(control, log);
-    EXPECT_EQ(log.finished, 1);
-    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("first.wav")));
-    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath("second.wav")));
-    control.Run(); // finished: a second Run does not decode again
-    QTest::qWait(300);
-    EXPECT_EQ(log.finished, 1);
 }
 
 TEST_F(SoundDecodeTest, DiskSpaceIsCheckedAtOpenAndAFullDiskMidwayFails) {

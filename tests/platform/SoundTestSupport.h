@@ -62,6 +62,7 @@ struct EventLog {
         offThread = offThread || QThread::currentThread() != qApp->thread();
     }
     bool Ended() const { return finished > 0 || !errorCodes.empty(); }
+    int Last() const { return progress.empty() ? -1 : progress.back(); }
 };
 
 // A control that tells its own log everything.

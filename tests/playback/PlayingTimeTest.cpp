@@ -1,6 +1,5 @@
-// The player's time display and the kind of a list file, as pure functions.
+// The player's time display, as pure functions.
 #include "PlayingTime.h"
-#include "PlayList.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +12,6 @@ constexpr double kExactUnit44k = 1152 * 1000.0 / 44100;
 
 QString TimeText(long long position, double unitMs) {
     return PlayingTimeText(PlayingSeconds(position, unitMs));
-}
-
-TEST(PlayingTimeTest, NumbersBelowTenShowTwoDigitsAndMinutesPast99Three) {
-    const std::pair<int, const char*> cases[] = {{0, "00 : 00"},
-                                                 {9, "00 : 09"},
-                                                 {10, "00 : 10"},
-                                                 {59, "00 : 59"},
-                                                 {60, "01 : 00"},
-                                                 {61, "01 : 01"},
-                                                 {99 * 60 + 59, "99 : 59"},
-                                                 {100 * 60 + 8, "100 : 08"},
-                                                 {1000 * 60, "1000 : 00"}};
-    for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(PlayingTimeText(seconds), QString("Time: ") + text) << seconds;
 }
 
 TEST(PlayingTimeTest, FramesTimesTheUnitRoundedTowardZero) {
@@ -48,15 +33,6 @@ TEST(PlayingTimeTest, FramesTimesTheUnitRoundedTowardZero) {
     EXPECT_EQ(TimeText(230000, kExactUnit44k), "Time: 100 : 08");
     EXPECT_EQ(PlayingSeconds(-5, 26), 0);
     EXPECT_EQ(PlayingSeconds(100, 0), 0);
-}
-
-TEST(PlayListTest, TheKindComesFromTheLastFourCharactersIgnoringCase) {
-    for (const char* name : {"a.mp3", "a.MP3", "Song.Mp3"})
-        EXPECT_EQ(SoundFileKindOf(name), SoundFileKind::Mp3) << name;
-    for (const char* name : {"a.wav", "a.Wav", ".WAV"})
-        EXPECT_EQ(SoundFileKindOf(name), SoundFileKind::Wave) << name;
-    for (const char* name : {"a.wave", "a.mp3 ", "mp3", "a.ogg", ""})
-        EXPECT_EQ(SoundFileKindOf(name), SoundFileKind::Other) << name;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The stream on several threads against one encoder over the same input: real
 // LAME on both sides, decoded by the independent mpg123 tool.
 #include "SegmentedStream.h"
-#include "EncodeHelpers.h"
+#include "Sonavek.h"
 #include "SoundFiles.h"
 #include "TestFiles.h"
 
@@ -16,7 +16,6 @@
 #include <future>
 #include <numbers>
 #include <random>
-#include <sched.h>
 
 namespace {
 
@@ -98,7 +97,12 @@ std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& sa
 }
 
 StreamFormat Format(int rate, uint8_t mode, int kbps) {
-    return *FormatFromConfig(MakeConfig(uint32_t(rate), mode, uint16_t(kbps)));
+    BE_CONFIG config{};
+    config.dwConfig = BE_CONFIG_MP3;
+    config.dwSampleRate = uint32_t(rate);
+    config.byMode = mode;
+    config.wBitrate = uint16_t(kbps);
+    return *FormatFromConfig(config);
 }
 
 std::vector<uint8_t> EncodeOnOneEncoder(const StreamFormat& format,
@@ -106,24 +110,8 @@ std::vector<uint8_t> EncodeOnOneEncoder(const StreamFormat& format,
     return EncodeAll(*EncoderStream::Open(format), samples);
 }
 
-// Every main data byte of the run, in order, without headers and side info.
-std::vector<uint8_t> MainDataStream(const FrameRun& run) {
-    std::vector<uint8_t> data;
-    for (const FrameInfo& frame : run.frames)
-        data.insert(data.end(), run.bytes.begin() + frame.slotOffset,
-                    run.bytes.begin() + frame.offset + frame.size);
-    return data;
-}
-
-std::vector<uint8_t> MainDataOf(const FrameRun& run, const std::vector<uint8_t>& stream,
-                                size_t frame) {
-    const FrameInfo& info = run.frames[frame];
-    return {stream.begin() + info.DataStart(), stream.begin() + info.DataEnd()};
-}
-
-FrameRun Parsed(std::vector<uint8_t> bytes, uint64_t firstFrame = 0) {
+FrameRun Parsed(std::vector<uint8_t> bytes) {
     FrameRun run;
-    run.firstFrame = firstFrame;
     run.bytes = std::move(bytes);
     EXPECT_TRUE(ParseFrames(run));
     return run;
@@ -178,24 +166,32 @@ void PrintTo(const JoinCase& c, std::ostream* os) {
 
 using JoinTest = ::testing::TestWithParam<JoinCase>;
 
+// Every signal, mode and bit rate, the resampled and the extreme input rates,
+// and segments held back; not their full cross product.
 std::vector<JoinCase> JoinGrid() {
-    std::vector<JoinCase> grid;
-    for (Signal signal :
-         {Signal::Tone, Signal::Chirp, Signal::Impulses, Signal::Noise, Signal::SilenceThenBurst})
-        for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
-            for (int kbps : {32, 128, 320})
-                grid.push_back({signal, kOutputRate, mode, kbps});
-    for (int rate : {22050, 48000})
-        for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_DUALCHANNEL, BE_MP3_MODE_MONO})
-            for (Signal signal : {Signal::Chirp, Signal::Noise})
-                grid.push_back({signal, rate, mode, 128});
-    // The lowest and highest input rates.
-    grid.push_back({Signal::Tone, 1000, BE_MP3_MODE_MONO, 128});
-    grid.push_back({Signal::Noise, 384000, BE_MP3_MODE_STEREO, 128});
-    for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_MONO})
-        grid.push_back({Signal::Chirp, kOutputRate, mode, 128, 2, 1, 10.5});
-    grid.push_back({Signal::Noise, 48000, BE_MP3_MODE_DUALCHANNEL, 320, 2, 1, 10.5});
-    return grid;
+    const uint8_t stereo = BE_MP3_MODE_STEREO, dual = BE_MP3_MODE_DUALCHANNEL,
+                  mono = BE_MP3_MODE_MONO;
+    return {
+        {Signal::Tone, kOutputRate, stereo, 128},
+        {Signal::Tone, kOutputRate, mono, 320},
+        {Signal::Chirp, kOutputRate, dual, 32},
+        {Signal::Chirp, kOutputRate, mono, 128},
+        {Signal::Impulses, kOutputRate, stereo, 320},
+        {Signal::Impulses, kOutputRate, dual, 128},
+        {Signal::Noise, kOutputRate, stereo, 32},
+        {Signal::Noise, kOutputRate, mono, 32},
+        {Signal::SilenceThenBurst, kOutputRate, dual, 320},
+        {Signal::SilenceThenBurst, kOutputRate, stereo, 128},
+        {Signal::Chirp, 22050, stereo, 128},
+        {Signal::Noise, 22050, mono, 128},
+        {Signal::Chirp, 48000, mono, 128},
+        {Signal::Noise, 48000, dual, 128},
+        {Signal::Tone, 1000, mono, 128},
+        {Signal::Noise, 384000, stereo, 128},
+        {Signal::Chirp, kOutputRate, stereo, 128, 2, 1, 10.5},
+        {Signal::Chirp, kOutputRate, mono, 128, 2, 1, 10.5},
+        {Signal::Noise, 48000, dual, 320, 2, 1, 10.5},
+    };
 }
 
 // Short segments, so that a few seconds hold several joins.
@@ -238,108 +234,6 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, JoinTest, ::testing::ValuesIn(JoinGrid()));
-
-// An encoder started on a later frame, joined to one that started at 0.
-TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
-    const StreamFormat format = Format(kOutputRate, BE_MP3_MODE_STEREO, 128);
-    const std::vector<int16_t> input = Render(Signal::Noise, kOutputRate, 2, 3.0, 0.0);
-    const uint64_t start = 49;
-    const std::vector<int16_t> tail(input.begin() + ptrdiff_t(start * kFrameSamples * 2),
-                                    input.end());
-    FrameRun earlier = Parsed(EncodeOnOneEncoder(format, input));
-    const FrameRun later = Parsed(EncodeOnOneEncoder(format, tail), start);
-    const FrameRun original = earlier;
-
-    const uint64_t join = ChooseJoin(earlier, 0, later, start + 4, start + 15);
-    ASSERT_GT(later.frames[join - start].mainDataBegin, 0u) << "nothing borrowed: no relaying";
-    RelayBorrowedBytes(earlier, later, join);
-    std::vector<uint8_t> bytes(earlier.bytes.begin(),
-                               earlier.bytes.begin() + earlier.frames[join].offset);
-    bytes.insert(bytes.end(), later.bytes.begin() + later.frames[join - start].offset,
-                 later.bytes.end());
-    const FrameRun joined = Parsed(bytes);
-    ASSERT_EQ(joined.frames.size(), join + later.frames.size() - (join - start));
-
-    const auto joinedData = MainDataStream(joined), earlierData = MainDataStream(original),
-               laterData = MainDataStream(later);
-    for (size_t i = 0; i < joined.frames.size(); ++i) {
-        const FrameInfo& frame = joined.frames[i];
-        ASSERT_LE(frame.mainDataBegin, 511u);
-        ASSERT_LE(frame.mainDataBegin, frame.slotStart) << "frame " << i;
-        if (i > 0) {
-            ASSERT_GE(frame.DataStart(), joined.frames[i - 1].DataEnd()) << "frame " << i;
-        }
-        const std::vector<uint8_t> expected = i < join
-                                                  ? MainDataOf(original, earlierData, i)
-                                                  : MainDataOf(later, laterData, i - size_t(start));
-        ASSERT_EQ(MainDataOf(joined, joinedData, i), expected) << "frame " << i;
-    }
-}
-
-// Input that never fills two segments is encoded by one encoder from the start,
-// as a one-encoder stream encodes it.
-TEST(SegmentedStreamTest, ShortInputGivesTheOneEncoderBytes) {
-    for (uint8_t mode : {BE_MP3_MODE_STEREO, BE_MP3_MODE_MONO}) {
-        const StreamFormat format = Format(48000, mode, 192);
-        const std::vector<int16_t> input = Render(Signal::Chirp, 48000, format.channels, 3.0, 0.0);
-        SegmentedStream parallel(format, kThreads, AlignmentPeriod(48000) * 4, kHeldSegments);
-        EXPECT_EQ(EncodeAll(parallel, input), EncodeOnOneEncoder(format, input));
-        EXPECT_TRUE(parallel.Joins().empty());
-    }
-}
-
-// The input left at the flush is cut so that the threads finish within a
-// period of each other, counting the segments still queued on them.
-TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
-    const uint64_t period = AlignmentPeriod(kOutputRate);
-    const uint64_t segmentWork = 16 * period + kPrimingFrames + kJoinWindowFrames;
-    auto expectBalanced = [&](uint64_t frames, size_t inFlight, uint64_t busyThreadWork) {
-        const std::vector<uint64_t> pieces = TailPieces(frames, period, 2, inFlight, segmentWork);
-        ASSERT_EQ(pieces.size(), 2u) << frames << " frames, " << inFlight << " in flight";
-        EXPECT_EQ(pieces[0] + pieces[1], frames);
-        EXPECT_EQ(pieces[0] % period, 0u);
-        // The first piece also encodes the second's priming and join window.
-        EXPECT_NEAR(double(pieces[0] + kPrimingFrames + kJoinWindowFrames),
-                    double(busyThreadWork + pieces[1]), double(period));
-    };
-    expectBalanced(2297, 0, 0);
-    expectBalanced(2000, 1, segmentWork);
-    expectBalanced(3000, 6, 0);
-    // One busy thread ends as the other would end the whole tail; or too short
-    // for two pieces of two periods.
-    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, 2, 1, segmentWork).size(), 1u);
-    EXPECT_EQ(TailPieces(4 * period - 1, period, 2, 0, segmentWork).size(), 1u);
-}
-
-// The library takes as many threads as the caller may use cores: on one core
-// its stream is the one encoder's, byte for byte.
-TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
-    CEncoderLibrary library;
-    ASSERT_TRUE(library.Load());
-    const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
-    const BE_CONFIG config = MakeConfig(kOutputRate, BE_MP3_MODE_STEREO, 128);
-    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(config), input);
-    cpu_set_t allowed;
-    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
-    // Encodes on a thread that may run on the first `cores` of this process's cores.
-    auto encodeOnCores = [&](int cores) {
-        const EncodeResult result = std::async(std::launch::async, [&] {
-                                        cpu_set_t some;
-                                        CPU_ZERO(&some);
-                                        for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
-                                            if (CPU_ISSET(cpu, &allowed))
-                                                CPU_SET(cpu, &some);
-                                        EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
-                                        return EncodeSamples(library, config, input);
-                                    }).get();
-        EXPECT_EQ(result.error, BE_ERR_SUCCESSFUL);
-        return std::vector<uint8_t>(result.mp3.begin(), result.mp3.end());
-    };
-    EXPECT_EQ(encodeOnCores(1), single);
-    if (CPU_COUNT(&allowed) > 1) {
-        EXPECT_NE(encodeOnCores(2), single) << "two cores gave no joined stream";
-    }
-}
 
 size_t ThreadsOfThisProcess() {
     return size_t(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
