@@ -1,20 +1,14 @@
-// The Options dialog worked as a person would, with clicks and keys: what it
-// shows, what O K saves, and what every other way out leaves alone.
+// The Options dialog worked as a person would, with clicks and keys: what O K
+// saves, what it refuses, and the settings a failed save leaves alone.
 #include "OptionsDialog.h"
 #include "EncodedOptions.h"
-#include "FlatButton.h"
-#include "FolderPicker.h"
-#include "MessageBox.h"
 #include "ModalDialogs.h"
 #include "SmallDisk.h"
 #include "TestFiles.h"
 #include "resource.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -58,49 +52,6 @@ protected:
     std::unique_ptr<COptionsDialog> m_dialog;
 };
 
-TEST_F(OptionsDialogTest, ShowsTheSettingsAndSameFolderTogglesTheFolderControls) {
-    Open();
-    EXPECT_EQ(m_dialog->windowTitle(), "Options");
-    EXPECT_EQ(m_dialog->size(), QSize(359, 301));
-    for (const auto& [id, caption] : {std::pair{IDC_OK_BUTTON, "O K"},
-                                      {IDC_CANCEL_BUTTON, "Cancel"},
-                                      {IDC_BROWSE_WAVE_FOLDER, "Browse"},
-                                      {IDC_BROWSE_MP3_FOLDER, "Browse"}})
-        EXPECT_EQ(Control<CFlatButton>(id)->Caption(), caption);
-    EXPECT_EQ(Control<QLineEdit>(IDC_WAVE_FOLDER)->text(), m_dir.path() + "/WavFile");
-    EXPECT_EQ(Control<QLineEdit>(IDC_MP3_FOLDER)->text(), m_dir.path() + "/Mp3File");
-    EXPECT_TRUE(Control<QCheckBox>(IDC_SAME_FOLDER)->isChecked());
-    EXPECT_TRUE(Control<QCheckBox>(IDC_AUTO_CREATE)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(IDC_MINIMIZE_CONVERTING)->isChecked());
-    EXPECT_EQ(Control<QComboBox>(IDC_BITRATE)->count(), 14);
-    EXPECT_EQ(Control<QComboBox>(IDC_BITRATE)->currentText(), "128 kBit/s,44100Hz");
-    EXPECT_TRUE(Control<QRadioButton>(IDC_DUAL_STEREO)->isChecked());
-
-    for (bool sameFolder : {true, false, true}) {
-        SCOPED_TRACE(sameFolder ? "same folder" : "own folders");
-        for (int id : {IDC_WAVE_FOLDER, IDC_MP3_FOLDER, IDC_AUTO_CREATE})
-            EXPECT_EQ(Control(id)->isEnabled(), !sameFolder) << id;
-        for (int id : {IDC_BROWSE_WAVE_FOLDER, IDC_BROWSE_MP3_FOLDER})
-            EXPECT_TRUE(Control(id)->isEnabled()) << id;
-        Click(IDC_SAME_FOLDER);
-    }
-}
-
-TEST_F(OptionsDialogTest, TabWalksTheControlsInTemplateOrderFromOK) {
-    m_options.m_bSameFolder = 0; // every control enabled
-    Open();
-    const QList<int> order = {
-        IDC_OK_BUTTON,           IDC_CANCEL_BUTTON, IDC_SAME_FOLDER,        IDC_WAVE_FOLDER,
-        IDC_MP3_FOLDER,          IDC_AUTO_CREATE,   IDC_BROWSE_WAVE_FOLDER, IDC_BROWSE_MP3_FOLDER,
-        IDC_MINIMIZE_CONVERTING, IDC_BITRATE,       IDC_DUAL_STEREO,        IDC_OK_BUTTON};
-    for (int id : order) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        EXPECT_EQ(focus->objectName(), QString::number(id));
-        QTest::keyClick(focus, Qt::Key_Tab);
-    }
-}
-
 TEST_F(OptionsDialogTest, OkSavesWhatTheControlsHold) {
     m_options.m_bSameFolder = 0;
     Open();
@@ -119,19 +70,6 @@ TEST_F(OptionsDialogTest, OkSavesWhatTheControlsHold) {
     EXPECT_EQ(m_dialog->m_options, expected);
     EXPECT_EQ(ReadAll(OptionFile()), Encode(expected));
     EXPECT_TRUE(ErrorTextsShown().isEmpty());
-}
-
-TEST_F(OptionsDialogTest, ValuesOutsideTheChoicesShowAsDefaultsOrNothing) {
-    m_options.m_nBitrate = 44;
-    m_options.m_nChannelMode = 5;
-    Open();
-    EXPECT_EQ(Control<QComboBox>(IDC_BITRATE)->currentText(), "128 kBit/s,44100Hz");
-    for (int id : {IDC_DUAL_STEREO, IDC_STEREO, IDC_MONO})
-        EXPECT_FALSE(Control<QRadioButton>(id)->isChecked()) << id;
-    Click(IDC_OK_BUTTON);
-    ASSERT_TRUE(Ended());
-    EXPECT_EQ(m_dialog->m_options.m_nBitrate, 128);
-    EXPECT_EQ(m_dialog->m_options.m_nChannelMode, -1);
 }
 
 TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
@@ -155,49 +93,6 @@ TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(m_dialog->m_options.m_strWaveFolder + m_dialog->m_options.m_strMp3Folder, "");
     EXPECT_EQ(ErrorTextsShown().size(), 2);
-}
-
-TEST_F(OptionsDialogTest, EnterEscAndCancelEndWithoutSaving) {
-    ASSERT_TRUE(WriteBytes(OptionFile(), "old"));
-    m_options.m_bSameFolder = 0;
-    struct Way {
-        const char* name;
-        std::function<void()> end;
-        QDialog::DialogCode result;
-    };
-    const std::vector<Way> ways = {
-        {"Enter in an edit", [this] { QTest::keyClick(Control(IDC_WAVE_FOLDER), Qt::Key_Return); },
-         QDialog::Accepted},
-        {"Esc", [this] { QTest::keyClick(Control(IDC_MONO), Qt::Key_Escape); }, QDialog::Rejected},
-        {"Cancel", [this] { Click(IDC_CANCEL_BUTTON); }, QDialog::Rejected},
-        {"close box", [this] { m_dialog->close(); }, QDialog::Rejected},
-    };
-    for (const Way& way : ways) {
-        SCOPED_TRACE(way.name);
-        Open();
-        Type(IDC_WAVE_FOLDER, "/elsewhere");
-        Click(IDC_STEREO);
-        way.end();
-        ASSERT_TRUE(Ended());
-        EXPECT_EQ(m_dialog->result(), way.result);
-        EXPECT_EQ(m_dialog->m_options, m_options);
-        EXPECT_EQ(ReadAll(OptionFile()), "old");
-    }
-}
-
-TEST_F(OptionsDialogTest, BrowseFillsItsOwnEditAndCancelLeavesItAlone) {
-    Open();
-    const QString chosen = m_dir.path() + "/chosen";
-    ASSERT_TRUE(QDir().mkpath(chosen));
-    FolderPickerSeam::SetNextFolder(chosen + "/");
-    Click(IDC_BROWSE_MP3_FOLDER); // works with the edits disabled too
-    EXPECT_EQ(Control<QLineEdit>(IDC_MP3_FOLDER)->text(), chosen);
-    EXPECT_EQ(Control<QLineEdit>(IDC_WAVE_FOLDER)->text(), m_options.m_strWaveFolder);
-
-    FolderPickerSeam::SetNextCancel();
-    Click(IDC_BROWSE_WAVE_FOLDER);
-    EXPECT_EQ(Control<QLineEdit>(IDC_WAVE_FOLDER)->text(), m_options.m_strWaveFolder);
-    EXPECT_EQ(Control<QLineEdit>(IDC_MP3_FOLDER)->text(), chosen);
 }
 
 TEST_F(OptionsDialogTest, AFailedSaveKeepsTheOldFileAndTheDialogOpen) {
@@ -228,18 +123,6 @@ TEST_F(OptionsDialogTest, AFailedSaveKeepsTheOldFileAndTheDialogOpen) {
     EXPECT_FALSE(Ended());
     EXPECT_EQ(ErrorTextsShown().last(), "Save to option file error!");
     EXPECT_EQ(m_dialog->m_options, m_options);
-}
-
-TEST(OptionRules, BitrateTableAndTrailingSlash) {
-    for (const auto& [index, bitrate] : {std::pair{0, 320}, {13, 32}, {14, 128}})
-        EXPECT_EQ(BitrateFromIndex(index), bitrate) << index;
-    for (const auto& [bitrate, index] : {std::pair{40, 12}, {44, 5}})
-        EXPECT_EQ(IndexFromBitrate(bitrate), index) << bitrate;
-    for (int index = 0; index < 14; ++index)
-        EXPECT_EQ(IndexFromBitrate(BitrateFromIndex(index)), index);
-    for (const auto& [path, cut] :
-         {std::pair{"/music//", "/music/"}, {"/music", "/music"}, {"/", "/"}, {"", ""}})
-        EXPECT_EQ(RemoveTrailingSlash(path), cut) << path;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Stands in for the installed program in the install tests: copied into an
 // installed prefix's bin folder, it opens the real main window there (so it
-// finds its settings and the encoder library as the installed program does),
+// finds its settings, help and encoder library as the installed program does),
 // converts the wave file named on its command line, and reports.
 #include "EncoderLibrary.h"
 #include "MainDialog.h"
@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
     MessageBoxSeam::SetObserver([](const RecordedMessage& message) {
         std::printf("message=%s\n", qPrintable(message.text));
     });
-    std::printf("settings=%s\nlibrary=%s\n", qPrintable(SettingsFolder()),
-                qPrintable(SystemLibraryDirectory()));
+    std::printf("settings=%s\nlibrary=%s\nhelp=%s\n", qPrintable(SettingsFolder()),
+                qPrintable(SystemLibraryDirectory()), qPrintable(HelpFolder()));
 
     CMainDialog dialog;
     dialog.Create();
