@@ -1,6 +1,7 @@
 // The stream on several threads against one encoder over the same input: real
 // LAME on both sides, decoded by the independent mpg123 tool.
 #include "SegmentedStream.h"
+#include "EncoderLibrary.h"
 #include "Sonavek.h"
 #include "SoundFiles.h"
 #include "TestFiles.h"
@@ -16,6 +17,7 @@
 #include <future>
 #include <numbers>
 #include <random>
+#include <sched.h>
 
 namespace {
 
@@ -110,8 +112,9 @@ std::vector<uint8_t> EncodeOnOneEncoder(const StreamFormat& format,
     return EncodeAll(*EncoderStream::Open(format), samples);
 }
 
-FrameRun Parsed(std::vector<uint8_t> bytes) {
+FrameRun Parsed(std::vector<uint8_t> bytes, uint64_t firstFrame = 0) {
     FrameRun run;
+    run.firstFrame = firstFrame;
     run.bytes = std::move(bytes);
     EXPECT_TRUE(ParseFrames(run));
     return run;
@@ -234,6 +237,118 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, JoinTest, ::testing::ValuesIn(JoinGrid()));
+
+// Every main data byte of the run, in order, without headers and side info.
+std::vector<uint8_t> MainDataStream(const FrameRun& run) {
+    std::vector<uint8_t> data;
+    for (const FrameInfo& frame : run.frames)
+        data.insert(data.end(), run.bytes.begin() + frame.slotOffset,
+                    run.bytes.begin() + frame.offset + frame.size);
+    return data;
+}
+
+std::vector<uint8_t> MainDataOf(const FrameRun& run, const std::vector<uint8_t>& stream,
+                                size_t frame) {
+    const FrameInfo& info = run.frames[frame];
+    return {stream.begin() + info.DataStart(), stream.begin() + info.DataEnd()};
+}
+
+// An encoder started on a later frame, joined to one that started at 0: every
+// frame's data stays within the reservoir's reach and is byte for byte its own.
+TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
+    const StreamFormat format = Format(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const std::vector<int16_t> input = Render(Signal::Noise, kOutputRate, 2, 3.0, 0.0);
+    const uint64_t start = 49;
+    const std::vector<int16_t> tail(input.begin() + ptrdiff_t(start * kFrameSamples * 2),
+                                    input.end());
+    FrameRun earlier = Parsed(EncodeOnOneEncoder(format, input));
+    const FrameRun later = Parsed(EncodeOnOneEncoder(format, tail), start);
+    const FrameRun original = earlier;
+
+    const uint64_t join = ChooseJoin(earlier, 0, later, start + 4, start + 15);
+    ASSERT_GT(later.frames[join - start].mainDataBegin, 0u) << "nothing borrowed: no relaying";
+    RelayBorrowedBytes(earlier, later, join);
+    std::vector<uint8_t> bytes(earlier.bytes.begin(),
+                               earlier.bytes.begin() + earlier.frames[join].offset);
+    bytes.insert(bytes.end(), later.bytes.begin() + later.frames[join - start].offset,
+                 later.bytes.end());
+    const FrameRun joined = Parsed(bytes);
+    ASSERT_EQ(joined.frames.size(), join + later.frames.size() - (join - start));
+
+    const auto joinedData = MainDataStream(joined), earlierData = MainDataStream(original),
+               laterData = MainDataStream(later);
+    for (size_t i = 0; i < joined.frames.size(); ++i) {
+        const FrameInfo& frame = joined.frames[i];
+        ASSERT_LE(frame.mainDataBegin, 511u);
+        ASSERT_LE(frame.mainDataBegin, frame.slotStart) << "frame " << i;
+        if (i > 0) {
+            ASSERT_GE(frame.DataStart(), joined.frames[i - 1].DataEnd()) << "frame " << i;
+        }
+        const std::vector<uint8_t> expected = i < join
+                                                  ? MainDataOf(original, earlierData, i)
+                                                  : MainDataOf(later, laterData, i - size_t(start));
+        ASSERT_EQ(MainDataOf(joined, joinedData, i), expected) << "frame " << i;
+    }
+}
+
+// A stream opened through the loaded library, as the conversion worker opens one.
+class LibraryStream : public Mp3Stream {
+public:
+    LibraryStream(const CEncoderLibrary& library, const BE_CONFIG& config) : m_library(library) {
+        EXPECT_EQ(library.m_pBeInitStream(&config, &m_chunkSamples, &m_outputBytes, &m_handle),
+                  BE_ERR_SUCCESSFUL);
+    }
+    ~LibraryStream() override { m_library.m_pBeCloseStream(m_handle); }
+    uint32_t ChunkSamples() const override { return m_chunkSamples; }
+    uint32_t OutputBytes() const override { return m_outputBytes; }
+    BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
+                  uint32_t* written) override {
+        return m_library.m_pBeEncodeChunk(m_handle, count, samples, output, written);
+    }
+    BE_ERR Flush(uint8_t* output, uint32_t* written) override {
+        return m_library.m_pBeDeinitStream(m_handle, output, written);
+    }
+
+private:
+    const CEncoderLibrary& m_library;
+    uint32_t m_chunkSamples = 0, m_outputBytes = 0;
+    HBE_STREAM m_handle = 0;
+};
+
+// The library takes as many threads as the caller may use cores: on one core
+// its stream is the one encoder's, byte for byte.
+TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
+    CEncoderLibrary library;
+    ASSERT_TRUE(library.Load());
+    BE_CONFIG config{};
+    config.dwConfig = BE_CONFIG_MP3;
+    config.dwSampleRate = kOutputRate;
+    config.byMode = BE_MP3_MODE_STEREO;
+    config.wBitrate = 128;
+    const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
+    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(config), input);
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    // Encodes on a thread that may run on the first `cores` of this process's cores.
+    auto encodeOnCores = [&](int cores) {
+        return std::async(std::launch::async,
+                          [&] {
+                              cpu_set_t some;
+                              CPU_ZERO(&some);
+                              for (int cpu = 0; CPU_COUNT(&some) < cores; ++cpu)
+                                  if (CPU_ISSET(cpu, &allowed))
+                                      CPU_SET(cpu, &some);
+                              EXPECT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
+                              LibraryStream stream(library, config);
+                              return EncodeAll(stream, input);
+                          })
+            .get();
+    };
+    EXPECT_EQ(encodeOnCores(1), single);
+    if (CPU_COUNT(&allowed) > 1) {
+        EXPECT_NE(encodeOnCores(2), single) << "two cores gave no joined stream";
+    }
+}
 
 size_t ThreadsOfThisProcess() {
     return size_t(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
