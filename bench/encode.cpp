@@ -1,7 +1,8 @@
-// Races libsonavek.so, driven as the conversion worker drives it, against the
-// lame tool on 44100 Hz stereo pink noise and a music-like signal, 60 s and
-// 600 s, at 128 and 320 kbit/s, and compares the joined stream's quality with
-// the one-encoder stream's. Prints figures; it is not a test.
+// Races libsonavek.so, driven as the conversion worker drives it (by
+// bench_encode_child), against the lame tool on 44100 Hz stereo pink noise and
+// a music-like signal, 60 s and 600 s, at 128 and 320 kbit/s, and compares the
+// joined stream's quality with the one-encoder stream's. Prints figures; it is
+// not a test.
 #include "ChildProcess.h"
 #include "EncoderLibrary.h"
 #include "SegmentedStream.h"
@@ -9,61 +10,21 @@
 #include "TestFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <numbers>
 #include <random>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kRate = 44100;
 constexpr size_t kFrameSamples = 1152;
-constexpr const char* kChildFlag = "--encode-child";
-
-// The worker's loop: raw 16-bit samples, one read and one write per chunk.
-int EncodeLikeTheWorker(const char* source, const char* target, uint16_t kbps) {
-    CEncoderLibrary library;
-    if (!library.Load())
-        return 2;
-    const int in = open(source, O_RDONLY);
-    const int out = open(target, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    BE_CONFIG config{};
-    config.dwConfig = BE_CONFIG_MP3;
-    config.dwSampleRate = kRate;
-    config.byMode = BE_MP3_MODE_STEREO;
-    config.wBitrate = kbps;
-    uint32_t chunkSamples = 0;
-    uint32_t bufferSize = 0;
-    HBE_STREAM stream = 0;
-    if (in < 0 || out < 0 ||
-        library.m_pBeInitStream(&config, &chunkSamples, &bufferSize, &stream) != 0 ||
-        lseek(in, 44, SEEK_SET) != 44)
-        return 3;
-    std::vector<int16_t> input(chunkSamples);
-    std::vector<uint8_t> output(bufferSize);
-    uint32_t written = 0;
-    ssize_t got = 0;
-    while ((got = read(in, input.data(), input.size() * 2)) > 0) {
-        if (library.m_pBeEncodeChunk(stream, uint32_t(got / 2), input.data(), output.data(),
-                                     &written) != 0 ||
-            write(out, output.data(), written) != ssize_t(written))
-            return 4;
-    }
-    if (got < 0 || library.m_pBeDeinitStream(stream, output.data(), &written) != 0 ||
-        write(out, output.data(), written) != ssize_t(written))
-        return 5;
-    library.m_pBeCloseStream(stream);
-    close(in);
-    return close(out) == 0 ? 0 : 6;
-}
 
 // Pink noise by Paul Kellet's filter over white noise, both channels apart.
 std::vector<int16_t> PinkNoise(double seconds) {
@@ -197,6 +158,15 @@ void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, u
 
 constexpr int kRaceRuns = 5;
 
+// Built beside this program.
+QString EncodeChild() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/bench_encode_child");
+}
+
+QString Library() {
+    return QDir(SystemLibraryDirectory()).filePath(EncoderLibraryFileName());
+}
+
 // The run of median wall time, so that one run slowed by the machine's other
 // work does not decide a ratio of short encodes.
 ChildRun MedianRun(std::vector<ChildRun> runs) {
@@ -219,8 +189,7 @@ void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
     std::vector<ChildRun> lameRuns;
     std::vector<ChildRun> pairRuns;
     for (int run = 0; run < kRaceRuns; ++run) {
-        oursRuns.push_back(
-            RunChild({QCoreApplication::applicationFilePath(), kChildFlag, wave, out, rate}));
+        oursRuns.push_back(RunChild({EncodeChild(), Library(), wave, out, rate}));
         lameRuns.push_back(RunChild(lame + QStringList{wave, out}));
         pairRuns.push_back(RunChild({"sh", "-c", both, "sh", wave, out}));
         if (oursRuns.back().seconds < 0 || lameRuns.back().seconds < 0 ||
@@ -247,8 +216,6 @@ void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], kChildFlag) == 0)
-        return EncodeLikeTheWorker(argv[2], argv[3], uint16_t(std::atoi(argv[4])));
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     std::printf("44100 Hz stereo through libsonavek.so on %u threads against "
