@@ -350,6 +350,30 @@ TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
     }
 }
 
+// Two streams at once, each on its own threads, give each the bytes it gives alone.
+TEST(SegmentedStreamTest, TwoLibraryStreamsAtOnceKeepApart) {
+    CEncoderLibrary library;
+    ASSERT_TRUE(library.Load());
+    BE_CONFIG stereo{};
+    stereo.dwConfig = BE_CONFIG_MP3;
+    stereo.dwSampleRate = kOutputRate;
+    stereo.wBitrate = 128;
+    BE_CONFIG mono = stereo;
+    mono.dwSampleRate = 48000;
+    mono.byMode = BE_MP3_MODE_MONO;
+    const std::vector<int16_t> chirp = Render(Signal::Chirp, kOutputRate, 2, 12.0, 0.0);
+    const std::vector<int16_t> noise = Render(Signal::Noise, 48000, 1, 12.0, 0.0);
+    auto encode = [&library](const BE_CONFIG& config, const std::vector<int16_t>& input) {
+        LibraryStream stream(library, config);
+        return EncodeAll(stream, input);
+    };
+    const std::vector<uint8_t> chirpAlone = encode(stereo, chirp), noiseAlone = encode(mono, noise);
+    std::future<std::vector<uint8_t>> chirpAtOnce =
+        std::async(std::launch::async, encode, std::cref(stereo), std::cref(chirp));
+    EXPECT_EQ(encode(mono, noise), noiseAlone);
+    EXPECT_EQ(chirpAtOnce.get(), chirpAlone);
+}
+
 size_t ThreadsOfThisProcess() {
     return size_t(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
