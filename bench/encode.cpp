@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <numbers>
 #include <random>
+#include <sched.h>
 #include <vector>
 
 namespace {
@@ -156,7 +157,11 @@ void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, u
                 worst);
 }
 
-constexpr int kRaceRuns = 5;
+// Rounds of ours, lame and two lames, in turn; short encodes get more, since
+// the machine's other work moves them more.
+int RaceRounds(int seconds) {
+    return seconds < 120 ? 15 : 5;
+}
 
 // Built beside this program.
 QString EncodeChild() {
@@ -167,15 +172,20 @@ QString Library() {
     return QDir(SystemLibraryDirectory()).filePath(EncoderLibraryFileName());
 }
 
-// The run of median wall time, so that one run slowed by the machine's other
-// work does not decide a ratio of short encodes.
-ChildRun MedianRun(std::vector<ChildRun> runs) {
-    std::sort(runs.begin(), runs.end(),
-              [](const ChildRun& a, const ChildRun& b) { return a.seconds < b.seconds; });
-    return runs[runs.size() / 2];
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
+// The runs' median of one figure.
+double Median(const std::vector<ChildRun>& runs, double (*figure)(const ChildRun&)) {
+    std::vector<double> values;
+    for (const ChildRun& run : runs)
+        values.push_back(figure(run));
+    return Median(values);
+}
+
+void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps, int rounds) {
     const QString out = dir.filePath("output.mp3");
     const QString rate = QString::number(kbps);
     const QStringList lame = {"lame", "--quiet",       "-b", rate, "-m", "s", "-q",
@@ -187,30 +197,37 @@ void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
             .arg(lame.join(' '));
     std::vector<ChildRun> oursRuns;
     std::vector<ChildRun> lameRuns;
-    std::vector<ChildRun> pairRuns;
-    for (int run = 0; run < kRaceRuns; ++run) {
-        oursRuns.push_back(RunChild({EncodeChild(), Library(), wave, out, rate}));
-        lameRuns.push_back(RunChild(lame + QStringList{wave, out}));
-        pairRuns.push_back(RunChild({"sh", "-c", both, "sh", wave, out}));
-        if (oursRuns.back().seconds < 0 || lameRuns.back().seconds < 0 ||
-            pairRuns.back().seconds < 0) {
+    std::vector<double> ratios;
+    std::vector<double> splits;
+    for (int round = 0; round < rounds; ++round) {
+        const ChildRun ours = RunChild({EncodeChild(), Library(), wave, out, rate});
+        const ChildRun theirs = RunChild(lame + QStringList{wave, out});
+        const ChildRun pair = RunChild({"sh", "-c", both, "sh", wave, out});
+        if (ours.seconds < 0 || theirs.seconds < 0 || pair.seconds < 0) {
             std::fprintf(stderr, "an encoder failed\n");
             std::exit(1);
         }
+        // Each round's own ratios: runs close in time share the machine's
+        // load, which drifts over a bench.
+        ratios.push_back(ours.seconds / theirs.seconds);
+        splits.push_back(pair.seconds / (2.0 * theirs.seconds));
+        oursRuns.push_back(ours);
+        lameRuns.push_back(theirs);
     }
-    const ChildRun ours = MedianRun(oursRuns);
-    const ChildRun theirs = MedianRun(lameRuns);
-    const ChildRun pair = MedianRun(pairRuns);
+    const auto wall = [](const ChildRun& run) { return run.seconds; };
+    const auto cpu = [](const ChildRun& run) { return run.cpuSeconds; };
+    const auto peak = [](const ChildRun& run) { return double(run.maxRssKiB); };
     // The CPU time shows what the segments' priming and overlap cost, whatever
     // else the machine runs at the same time.
     std::printf("  %d kbit/s: ours %.2f s, lame %.2f s, ratio %.3f (limit 0.55); CPU ours %.2f s, "
-                "lame %.2f s, ratio %.3f; peak memory ours %ld KiB, lame %ld KiB\n",
-                kbps, ours.seconds, theirs.seconds, ours.seconds / theirs.seconds, ours.cpuSeconds,
-                theirs.cpuSeconds, ours.cpuSeconds / theirs.cpuSeconds, ours.maxRssKiB,
-                theirs.maxRssKiB);
-    std::printf("  two lame encodes at once %.2f s: a perfect split over the cores would give "
-                "ratio %.3f\n",
-                pair.seconds, pair.seconds / (2.0 * theirs.seconds));
+                "lame %.2f s, ratio %.3f; peak memory ours %.0f KiB, lame %.0f KiB\n",
+                kbps, Median(oursRuns, wall), Median(lameRuns, wall), Median(ratios),
+                Median(oursRuns, cpu), Median(lameRuns, cpu),
+                Median(oursRuns, cpu) / Median(lameRuns, cpu), Median(oursRuns, peak),
+                Median(lameRuns, peak));
+    std::printf("  two lame encodes at once: a perfect split over the cores would give ratio "
+                "%.3f\n",
+                Median(splits));
 }
 
 } // namespace
@@ -218,9 +235,12 @@ void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    std::printf("44100 Hz stereo through libsonavek.so on %u threads against "
-                "lame -b N -m s -q 3 --noreplaygain, the median of %d runs each\n",
-                std::max(1u, std::thread::hardware_concurrency()), kRaceRuns);
+    cpu_set_t cores;
+    const int threads = sched_getaffinity(0, sizeof cores, &cores) == 0 ? CPU_COUNT(&cores) : 1;
+    std::printf("44100 Hz stereo through libsonavek.so on %d threads against "
+                "lame -b N -m s -q 3 --noreplaygain: medians over %d rounds (60 s) and %d "
+                "(600 s); a ratio is the median of the rounds' own\n",
+                threads, RaceRounds(60), RaceRounds(600));
     const struct {
         const char* name;
         std::vector<int16_t> (*make)(double);
@@ -233,7 +253,7 @@ int main(int argc, char** argv) {
                 return 1;
             std::printf("%s, %d s\n", kind.name, seconds);
             for (uint16_t kbps : {128, 320}) {
-                Race(dir, wave, kbps);
+                Race(dir, wave, kbps, RaceRounds(seconds));
                 PrintQuality(dir, input, kbps);
             }
             QFile::remove(wave);
