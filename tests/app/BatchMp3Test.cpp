@@ -1,42 +1,10 @@
 // MP3-to-wave batches on the real main window, with full disks and failing rows.
 #include "BatchTestWindow.h"
-#include "Mp3Play.h"
 #include "SmallDisk.h"
 
 namespace {
 
-class BatchMp3Test : public BatchWindowTest {
-protected:
-    int LengthOf(const QString& mp3) {
-        CMp3Play control;
-        EXPECT_EQ(control.Open(mp3, QString()), 0) << mp3.toStdString();
-        return control.GetLength();
-    }
-};
-
-TEST_F(BatchMp3Test, TwoFilesDecodeWithTheBatchBarOverTheirLengths) {
-    OpenWindow();
-    AddRow(MakeMp3("one.mp3", Tone(1.0, 500)));
-    AddRow(MakeMp3("two.MP3", Tone(2.0, 1000)));
-    auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);
-    std::vector<int> batchValues;
-    QObject::connect(batchBar, &QProgressBar::valueChanged,
-                     [&](int value) { batchValues.push_back(value); });
-
-    Click(IDC_START);
-    const int total = LengthOf(Music("one.mp3")) + LengthOf(Music("two.MP3"));
-    EXPECT_EQ(batchBar->maximum(), total);
-    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
-    ASSERT_TRUE(WaitForTitleBack());
-    EXPECT_EQ(TitlesSeen(), (QStringList{"1  of  2  files", "2  of  2  files", "Brindle 2.17"}));
-    EXPECT_TRUE(m_seen[1].barsVisible);
-    EXPECT_FALSE(batchBar->isVisible());
-    ASSERT_FALSE(batchValues.empty());
-    EXPECT_TRUE(std::is_sorted(batchValues.begin(), batchValues.end()));
-    EXPECT_EQ(batchValues.back(), total);
-    ExpectTone(ReadPcmWave, Music("one.wav"), 1.0, 500);
-    ExpectTone(ReadPcmWave, Music("two.wav"), 2.0, 1000);
-}
+using BatchMp3Test = BatchWindowTest;
 
 // With the same-folder option a ".wav" row's destination is its own source:
 // the control refuses it, and the file stays as it was. It still counts in N.

@@ -9,12 +9,6 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
-// The window's face at one change of its title.
-struct CounterSeen {
-    QString title;
-    bool barsVisible;
-};
-
 inline ToneSpec Tone(double seconds, double frequency) {
     ToneSpec tone;
     tone.seconds = seconds;
@@ -32,11 +26,8 @@ protected:
     void OpenWindow() {
         ASSERT_EQ(SaveOptions(ProgramFolder(), m_options), SaveOptionsResult::Saved);
         MainWindowFixture::OpenWindow();
-        QObject::connect(
-            m_dialog.get(), &QWidget::windowTitleChanged, [this](const QString& title) {
-                m_seen.push_back({title, Control(IDC_FILE_PROGRESS)->isVisible() &&
-                                             Control(IDC_BATCH_PROGRESS)->isVisible()});
-            });
+        QObject::connect(m_dialog.get(), &QWidget::windowTitleChanged,
+                         [this](const QString& title) { m_titles << title; });
     }
 
     QString MakeWave(const QString& name, const ToneSpec& tone = ToneSpec()) {
@@ -57,12 +48,7 @@ protected:
 
     QStringList Statuses() const { return Column(CSoundListCtrl::COLUMN_STATUS); }
 
-    QStringList TitlesSeen() const {
-        QStringList titles;
-        for (const CounterSeen& seen : m_seen)
-            titles << seen.title;
-        return titles;
-    }
+    QStringList TitlesSeen() const { return m_titles; }
 
     // Waits until the rows read `statuses`; false after `timeoutMs`.
     bool WaitForStatuses(const QStringList& statuses, int timeoutMs = 30000) {
@@ -76,19 +62,6 @@ protected:
         return QTest::qWaitFor([&] { return m_dialog->windowTitle() == "Brindle 2.17"; }, 5000);
     }
 
-    // The file decoded by `decode` is a tone of `seconds` (within two MP3
-    // frames) at `frequency`, sampled at 44.1 kHz.
-    void ExpectTone(DecodedAudio (*decode)(const QString&, bool*), const QString& path,
-                    double seconds, double frequency) {
-        SCOPED_TRACE(path.toStdString());
-        bool ok = false;
-        const DecodedAudio decoded = decode(path, &ok);
-        ASSERT_TRUE(ok);
-        EXPECT_EQ(decoded.sampleRate, 44100);
-        EXPECT_NEAR(decoded.frames(), seconds * 44100, 2 * 1152);
-        EXPECT_NEAR(DominantFrequency(Middle(decoded)), frequency, frequency * 0.02);
-    }
-
     QStringList MessagesShown() const {
         QStringList texts;
         for (const RecordedMessage& message : MessageBoxSeam::Recorded())
@@ -97,5 +70,5 @@ protected:
     }
 
     ConvertOptions m_options;
-    std::vector<CounterSeen> m_seen;
+    QStringList m_titles; // every title the window took, the counter's among them
 };

@@ -37,24 +37,6 @@ protected:
     }
 };
 
-TEST_F(BatchWaveTest, EveryWaveTypeIsEncodedAtItsOwnRate) {
-    OpenWaveWindow();
-    const std::pair<const char*, ToneSpec> cases[] = {
-        {"mono22050.wav", {.sampleRate = 22050, .channels = 1, .frequency = 660}},
-        {"stereo48000.wav", {.sampleRate = 48000, .frequency = 660}},
-        {"eight.wav", {.frequency = 660, .format = SampleFormat::U8}},
-        {"twentyfour.wav", {.frequency = 660, .format = SampleFormat::S24}},
-        {"float.wav", {.channels = 1, .frequency = 660, .format = SampleFormat::F32}},
-    };
-    for (const auto& [name, tone] : cases)
-        AddRow(MakeWave(name, tone));
-    Click(IDC_START);
-    ASSERT_TRUE(WaitForStatuses(QStringList(std::size(cases), "Success")));
-    for (const auto& [name, tone] : cases)
-        ExpectTone(DecodeWithFfmpeg, Music(QString(name).replace(".wav", ".mp3")), tone.seconds,
-                   660);
-}
-
 TEST_F(BatchWaveTest, NonRiffTruncatedAndPipeWavesFailAndTheBatchGoesOn) {
     OpenWaveWindow();
     const QByteArray canonical = ReadAll(MakeWave("whole.wav"));
@@ -167,15 +149,6 @@ TEST_F(BatchWaveTest, UncheckedRowsArePassedOverAndMp3RowsFail) {
     EXPECT_TRUE(QFile::exists(Music("taken.mp3")));
 }
 
-TEST_F(BatchWaveTest, NothingCheckedIsRefused) {
-    OpenWaveWindow();
-    Click(IDC_START);
-    AddRow(MakeWave("a.wav"), false);
-    Click(IDC_START);
-    EXPECT_EQ(MessagesShown(), QStringList(2, "You must select one item at least!|Error"));
-    EXPECT_TRUE(m_seen.empty());
-}
-
 TEST_F(BatchWaveTest, MissingFolderIsCreatedWhenAutoCreateIsOn) {
     OpenWithMp3Folder(m_folder.filePath("out folder é"), true, {"a b.wav", "c.wav"});
     Click(IDC_START);
@@ -241,18 +214,6 @@ TEST_F(BatchWaveTest, AWaveRowPlaysWhileTheBatchEncodes) {
         ASSERT_TRUE(ok) << name;
         EXPECT_NEAR(decoded.frames(), seconds * 44100, 2 * 1152) << name;
     }
-}
-
-TEST_F(BatchWaveTest, EscWhileEncodingEndsTheWindowCleanly) {
-    OpenWaveWindow();
-    AddRow(MakeWave("long.wav", Tone(300, 440)));
-    Click(IDC_START);
-    auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fileBar->value() > 0; }, 10000));
-    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
-    EXPECT_FALSE(m_dialog->isVisible());
-    m_dialog.reset();
-    EXPECT_EQ(FolderEntries(Music()), QStringList{"long.wav"});
 }
 
 using BatchExitTest = BatchWaveTest;

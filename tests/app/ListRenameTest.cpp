@@ -91,14 +91,6 @@ TEST_F(ListRenameTest, NamesThatWouldLeaveTheFolderAreRefused) {
     }
 }
 
-TEST_F(ListRenameTest, CancelChangesNothing) {
-    Rename(TypeAndPress("new.mp3", IDC_CANCEL_BUTTON));
-    ExpectUnchanged();
-    Rename([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-    ExpectUnchanged();
-    EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
-}
-
 TEST_F(ListRenameTest, AMissingSourceIsReportedAndTheRowKept) {
     ASSERT_TRUE(QFile::remove(m_song));
     Rename(TypeAndPress("new.mp3"));

@@ -1,5 +1,4 @@
-// The sound list on its own: sorting by records and by heading clicks, and the
-// selection and check marks following their rows.
+// The sound list on its own: sorting reads the rows' records.
 #include "SoundListCtrl.h"
 
 #include <QTest>
@@ -36,36 +35,8 @@ protected:
         return texts;
     }
 
-    void ClickHeading(int column) {
-        QHeaderView* header = m_list->header();
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(column) + 20, header->height() / 2));
-    }
-
     std::unique_ptr<CSoundListCtrl> m_list;
 };
-
-TEST_F(SoundListTest, HeadingClicksSortNewColumnsAscendingThenReverse) {
-    Add({{"b.mp3", "/y"}, {"c.mp3", "/x"}, {"a.mp3", "/z"}});
-    m_list->SetSelectedRow(1); // c.mp3
-
-    ClickHeading(1);
-    EXPECT_EQ(Column(1), QStringList({"/x", "/y", "/z"}));
-    EXPECT_EQ(m_list->SortHeader()->SortColumn(), 1);
-    EXPECT_TRUE(m_list->SortHeader()->IsSortAscending());
-    EXPECT_EQ(m_list->GetItemText(m_list->GetSelectedRow(), 0), "c.mp3");
-
-    ClickHeading(1);
-    EXPECT_EQ(Column(1), QStringList({"/z", "/y", "/x"}));
-    EXPECT_FALSE(m_list->SortHeader()->IsSortAscending());
-
-    ClickHeading(0);
-    EXPECT_EQ(Column(0), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
-    EXPECT_EQ(m_list->SortHeader()->SortColumn(), 0);
-    EXPECT_TRUE(m_list->SortHeader()->IsSortAscending());
-    EXPECT_EQ(m_list->GetItemText(m_list->GetSelectedRow(), 0), "c.mp3");
-}
 
 TEST_F(SoundListTest, SortingReadsRecordsIgnoresCaseAndKeepsEqualRowsInOrder) {
     Add({{"b.mp3", "/1"}, {"B.MP3", "/2"}, {"a.mp3", "/3"}, {"b.Mp3", "/4"}});
@@ -78,20 +49,6 @@ TEST_F(SoundListTest, SortingReadsRecordsIgnoresCaseAndKeepsEqualRowsInOrder) {
     m_list->SortByColumn(2, true);
     EXPECT_EQ(Column(1), QStringList({"/1", "/2", "/4", "/3"}));
     EXPECT_EQ(Column(0), QStringList({"b.mp3", "B.MP3", "b.Mp3", "z.mp3"}));
-}
-
-TEST_F(SoundListTest, ChecksAreKeptPerRowAndSetForAllAtOnce) {
-    Add({{"a.mp3", "/m"}, {"b.mp3", "/m"}});
-    EXPECT_FALSE(m_list->GetCheck(0));
-    EXPECT_TRUE(m_list->SetCheck(1, true));
-    EXPECT_EQ(m_list->model()->data(m_list->model()->index(1, 0), Qt::CheckStateRole).toInt(),
-              Qt::Checked);
-    m_list->SortByColumn(0, false);
-    EXPECT_TRUE(m_list->GetCheck(0));
-    EXPECT_FALSE(m_list->GetCheck(1));
-    m_list->SetCheckAll(true);
-    EXPECT_TRUE(m_list->GetCheck(0) && m_list->GetCheck(1));
-    EXPECT_FALSE(m_list->SetCheck(2, true));
 }
 
 } // namespace

@@ -52,26 +52,6 @@ protected:
     std::unique_ptr<COptionsDialog> m_dialog;
 };
 
-TEST_F(OptionsDialogTest, OkSavesWhatTheControlsHold) {
-    m_options.m_bSameFolder = 0;
-    Open();
-    Type(IDC_WAVE_FOLDER, "/music//");
-    Type(IDC_MP3_FOLDER, "/");
-    Click(IDC_AUTO_CREATE);
-    Click(IDC_MINIMIZE_CONVERTING);
-    Click(IDC_MONO);
-    Control<QComboBox>(IDC_BITRATE)->setCurrentIndex(12);
-    EXPECT_EQ(Control<QComboBox>(IDC_BITRATE)->currentText(), "40 kBit/s,44100Hz");
-    Click(IDC_OK_BUTTON);
-
-    ASSERT_TRUE(Ended());
-    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
-    const ConvertOptions expected{"/music/", "/", 0, 0, 40, 1, 2};
-    EXPECT_EQ(m_dialog->m_options, expected);
-    EXPECT_EQ(ReadAll(OptionFile()), Encode(expected));
-    EXPECT_TRUE(ErrorTextsShown().isEmpty());
-}
-
 TEST_F(OptionsDialogTest, EmptyFoldersAreRefusedOnlyWithoutSameFolder) {
     m_options.m_bSameFolder = 0;
     m_options.m_strWaveFolder.clear();

@@ -2,7 +2,6 @@
 
 #include "TestFiles.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,13 +16,9 @@ QByteArray ShellQuoted(const QString& text) {
     return "'" + bytes + "'";
 }
 
-bool WriteScript(const QString& path, const QByteArray& body, bool executable) {
-    if (!WriteBytes(path, "#!/bin/sh\n" + body))
-        return false;
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        permissions |= QFile::ExeOwner;
-    return QFile::setPermissions(path, permissions);
+bool WriteScript(const QString& path, const QByteArray& body) {
+    return WriteBytes(path, "#!/bin/sh\n" + body) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // Records "$0" and every argument, one a line, into `record`, and moves the
@@ -36,16 +31,13 @@ QByteArray RecordingBody(const QString& record) {
 
 } // namespace
 
-StandInDesktop::StandInDesktop(const QString& extraPath) {
+StandInDesktop::StandInDesktop() {
     QDir(m_dir.path()).mkpath("bin");
     QDir(m_dir.path()).mkpath("data/applications");
     QDir(m_dir.path()).mkpath("home");
     QDir(m_dir.path()).mkpath("records");
-    QString path = Bin();
-    if (!extraPath.isEmpty())
-        path += ":" + extraPath;
     const std::pair<QByteArray, QString> settings[] = {
-        {"PATH", path},
+        {"PATH", Bin()},
         {"XDG_DATA_DIRS", m_dir.filePath("data")},
         {"XDG_DATA_HOME", m_dir.filePath("home")},
     };
@@ -67,21 +59,15 @@ StandInDesktop::~StandInDesktop() {
     }
 }
 
-QString StandInDesktop::AddRecorder(const QString& name, bool executable) {
-    const QString path = name.contains('/') ? name : Bin() + "/" + name;
-    const QString record = m_dir.filePath("records/" + QFileInfo(name).fileName());
-    WriteScript(path, RecordingBody(record), executable);
-    return path;
-}
-
-bool StandInDesktop::HasRecord(const QString& name) const {
-    return QFileInfo::exists(m_dir.filePath("records/" + name));
+void StandInDesktop::AddRecorder(const QString& name) {
+    WriteScript(Bin() + "/" + name, RecordingBody(m_dir.filePath("records/" + name)));
 }
 
 std::optional<QStringList> StandInDesktop::WaitForRecord(const QString& name, int timeoutMs) const {
-    if (!QTest::qWaitFor([&] { return HasRecord(name); }, timeoutMs))
+    const QString record = m_dir.filePath("records/" + name);
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(record); }, timeoutMs))
         return std::nullopt;
-    QString text = QString::fromLocal8Bit(ReadAll(m_dir.filePath("records/" + name)));
+    QString text = QString::fromLocal8Bit(ReadAll(record));
     if (text.endsWith('\n'))
         text.chop(1);
     return text.split('\n');
@@ -90,23 +76,9 @@ std::optional<QStringList> StandInDesktop::WaitForRecord(const QString& name, in
 void StandInDesktop::SetDefaultHandler(const QString& handler) {
     const QString record = m_dir.filePath("records/xdg-mime");
     WriteScript(Bin() + "/xdg-mime",
-                RecordingBody(record) + "printf '%s\\n' " + ShellQuoted(handler) + "\n", true);
+                RecordingBody(record) + "printf '%s\\n' " + ShellQuoted(handler) + "\n");
 }
 
 void StandInDesktop::AddDesktopFile(const QString& id, const QByteArray& contents) {
     WriteBytes(Applications() + "/" + id, contents);
-}
-
-DesktopUrlRecorder::DesktopUrlRecorder() {
-    QDesktopServices::setUrlHandler("https", this, "Open");
-}
-
-DesktopUrlRecorder::~DesktopUrlRecorder() {
-    QDesktopServices::unsetUrlHandler("https");
-}
-
-void DesktopUrlRecorder::Open(const QUrl& url) {
-    m_urls << url;
-    if (m_onOpen)
-        m_onOpen(url);
 }

@@ -5,19 +5,16 @@
 #pragma once
 
 #include <QByteArray>
-#include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QUrl>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
 class StandInDesktop {
 public:
-    // PATH holds only the test's programs; `extraPath` (e.g. "/usr/bin:/bin") follows.
-    explicit StandInDesktop(const QString& extraPath = QString());
+    // PATH holds only the test's programs.
+    StandInDesktop();
     ~StandInDesktop();
     StandInDesktop(const StandInDesktop&) = delete;
     StandInDesktop& operator=(const StandInDesktop&) = delete;
@@ -27,14 +24,12 @@ public:
     QString Applications() const { return m_dir.filePath("data/applications"); }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    // A program `name` in the test PATH (or at `path` when it has a "/") that
-    // records its own path and its arguments, one a line.
-    QString AddRecorder(const QString& name, bool executable = true);
+    // A program `name` in the test PATH that records its own path and its
+    // arguments, one a line.
+    void AddRecorder(const QString& name);
     // What the recorder `name` was started with (its path first), once it
     // has run; waits up to `timeoutMs` and answers nullopt if it never ran.
     std::optional<QStringList> WaitForRecord(const QString& name, int timeoutMs = 5000) const;
-    // Whether the recorder `name` has run at all, without waiting.
-    bool HasRecord(const QString& name) const;
 
     // An xdg-mime that answers `handler` to any query (and records the query
     // as the recorder "xdg-mime" does).
@@ -49,19 +44,4 @@ private:
     };
     QTemporaryDir m_dir;
     std::vector<Saved> m_saved;
-};
-
-// Stands in for the desktop itself where the platform opens no addresses (the
-// offscreen platform): QDesktopServices hands every https address to it.
-class DesktopUrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    DesktopUrlRecorder();
-    ~DesktopUrlRecorder() override;
-
-    QList<QUrl> m_urls;
-    std::function<void(const QUrl&)> m_onOpen;
-
-public slots:
-    void Open(const QUrl& url);
 };

@@ -55,17 +55,6 @@ protected:
     StandInDesktop m_desktop;
 };
 
-TEST_F(OpenWebAddressTest, WithoutTheDesktopTheDefaultHandlerGetsTheAddress) {
-    // The offscreen platform opens no addresses, so the fallback runs.
-    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
-    const QString browser = m_desktop.AddRecorder(m_desktop.Bin() + "/web browser");
-    SetHandler("\"" + QFile::encodeName(browser) + "\" -nohome \"%u\"");
-    EXPECT_GT(OpenWebAddress(kAddress, SW_SHOW), 32);
-    EXPECT_EQ(m_desktop.WaitForRecord("web browser"), QStringList({browser, "-nohome", kAddress}));
-    EXPECT_EQ(m_desktop.WaitForRecord("xdg-mime").value_or(QStringList()).mid(1),
-              QStringList({"query", "default", "text/html"}));
-}
-
 TEST_F(OpenWebAddressTest, NothingReachesAShell) {
     m_desktop.AddRecorder("brindle-browser");
     const QByteArray trap = QFile::encodeName(m_desktop.Path("trap"));

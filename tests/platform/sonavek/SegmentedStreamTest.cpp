@@ -98,13 +98,17 @@ std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& sa
     return mp3;
 }
 
-StreamFormat Format(int rate, uint8_t mode, int kbps) {
+BE_CONFIG Config(int rate, uint8_t mode, int kbps) {
     BE_CONFIG config{};
     config.dwConfig = BE_CONFIG_MP3;
     config.dwSampleRate = uint32_t(rate);
     config.byMode = mode;
     config.wBitrate = uint16_t(kbps);
-    return *FormatFromConfig(config);
+    return config;
+}
+
+StreamFormat Format(int rate, uint8_t mode, int kbps) {
+    return *FormatFromConfig(Config(rate, mode, kbps));
 }
 
 std::vector<uint8_t> EncodeOnOneEncoder(const StreamFormat& format,
@@ -316,21 +320,20 @@ private:
 };
 
 // The library takes as many threads as the caller may use cores: on one core
-// its stream is the one encoder's, byte for byte.
-TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
+// its stream is the one encoder's, byte for byte. Two streams at once, each on
+// threads of its own, give each the bytes it gives alone.
+TEST(SegmentedStreamTest, LibraryFollowsTheCallersCoresAndKeepsStreamsApart) {
     CEncoderLibrary library;
     ASSERT_TRUE(library.Load());
-    BE_CONFIG config{};
-    config.dwConfig = BE_CONFIG_MP3;
-    config.dwSampleRate = kOutputRate;
-    config.byMode = BE_MP3_MODE_STEREO;
-    config.wBitrate = 128;
-    const std::vector<int16_t> input = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
-    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(config), input);
+    const BE_CONFIG stereo = Config(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const BE_CONFIG mono = Config(48000, BE_MP3_MODE_MONO, 128);
+    const std::vector<int16_t> impulses = Render(Signal::Impulses, kOutputRate, 2, 30.0, 0.0);
+    const std::vector<int16_t> noise = Render(Signal::Noise, 48000, 1, 12.0, 0.0);
     cpu_set_t allowed;
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
     // Encodes on a thread that may run on the first `cores` of this process's cores.
-    auto encodeOnCores = [&](int cores) {
+    auto encodeOnCores = [&](const BE_CONFIG& config, const std::vector<int16_t>& input,
+                             int cores) {
         return std::async(std::launch::async,
                           [&] {
                               cpu_set_t some;
@@ -344,34 +347,17 @@ TEST(SegmentedStreamTest, LibraryOnOneCoreGivesTheOneEncoderBytes) {
                           })
             .get();
     };
-    EXPECT_EQ(encodeOnCores(1), single);
-    if (CPU_COUNT(&allowed) > 1) {
-        EXPECT_NE(encodeOnCores(2), single) << "two cores gave no joined stream";
-    }
-}
-
-// Two streams at once, each on its own threads, give each the bytes it gives alone.
-TEST(SegmentedStreamTest, TwoLibraryStreamsAtOnceKeepApart) {
-    CEncoderLibrary library;
-    ASSERT_TRUE(library.Load());
-    BE_CONFIG stereo{};
-    stereo.dwConfig = BE_CONFIG_MP3;
-    stereo.dwSampleRate = kOutputRate;
-    stereo.wBitrate = 128;
-    BE_CONFIG mono = stereo;
-    mono.dwSampleRate = 48000;
-    mono.byMode = BE_MP3_MODE_MONO;
-    const std::vector<int16_t> chirp = Render(Signal::Chirp, kOutputRate, 2, 12.0, 0.0);
-    const std::vector<int16_t> noise = Render(Signal::Noise, 48000, 1, 12.0, 0.0);
-    auto encode = [&library](const BE_CONFIG& config, const std::vector<int16_t>& input) {
-        LibraryStream stream(library, config);
-        return EncodeAll(stream, input);
-    };
-    const std::vector<uint8_t> chirpAlone = encode(stereo, chirp), noiseAlone = encode(mono, noise);
-    std::future<std::vector<uint8_t>> chirpAtOnce =
-        std::async(std::launch::async, encode, std::cref(stereo), std::cref(chirp));
-    EXPECT_EQ(encode(mono, noise), noiseAlone);
-    EXPECT_EQ(chirpAtOnce.get(), chirpAlone);
+    const std::vector<uint8_t> single = EncodeOnOneEncoder(*FormatFromConfig(stereo), impulses);
+    EXPECT_EQ(encodeOnCores(stereo, impulses, 1), single);
+    if (CPU_COUNT(&allowed) < 2)
+        return;
+    const std::vector<uint8_t> stereoAlone = encodeOnCores(stereo, impulses, 2);
+    const std::vector<uint8_t> monoAlone = encodeOnCores(mono, noise, 2);
+    EXPECT_NE(stereoAlone, single) << "two cores gave no joined stream";
+    std::future<std::vector<uint8_t>> stereoAtOnce =
+        std::async(std::launch::async, encodeOnCores, std::cref(stereo), std::cref(impulses), 2);
+    EXPECT_EQ(encodeOnCores(mono, noise, 2), monoAlone);
+    EXPECT_EQ(stereoAtOnce.get(), stereoAlone);
 }
 
 size_t ThreadsOfThisProcess() {
