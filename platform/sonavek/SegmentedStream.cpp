@@ -113,6 +113,11 @@ bool EncodeSegment(const StreamFormat& format, Segment& segment,
     return encoded;
 }
 
+// The first input frame at or after the start of output frame `frame`.
+uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
+    return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
+}
+
 uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
     const uint64_t frames = segmentFrames + kOverlapFrames + kLookAheadFrames;
     // At the flush: the newest joined segment, everything in flight, the held
@@ -140,8 +145,8 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
         return nullptr;
     lame_close(lame);
     const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
-    const uint64_t segmentBytes = segmentFrames * kFrameSamples * uint64_t(format.inputRate) /
-                                  kOutputRate * uint64_t(format.channels) * sizeof(int16_t);
+    const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
+                                  uint64_t(format.channels) * sizeof(int16_t);
     const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
     return std::make_unique<SegmentedStream>(format, threads, segmentFrames, held);
 }
@@ -226,7 +231,7 @@ void SegmentedStream::Work() {
 }
 
 uint64_t SegmentedStream::InputFrameAt(uint64_t frame) const {
-    return (frame * kFrameSamples * uint64_t(m_format.inputRate) + kOutputRate - 1) / kOutputRate;
+    return FirstInputFrame(frame, m_format.inputRate);
 }
 
 // The caller's samples go into blocks of one segment's own input frames each.
