@@ -290,7 +290,6 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
         if (!TakeFinished(true))
             return false;
     m_inOrder.push_back(segment);
-    ++m_nQueued;
     std::lock_guard lock(m_poolMutex);
     m_queue.push_back(std::move(segment));
     m_wake.notify_one();
@@ -302,8 +301,10 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
 bool SegmentedStream::DispatchTail() {
     const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
     const uint64_t frames = end - std::min(end, m_nNextStart);
+    // Every segment handed out before the flush is a full one.
+    const size_t handedOut = size_t(m_nNextStart / m_nSegmentFrames);
     const std::vector<uint64_t> pieces =
-        TailPieces(frames, m_nPeriod, m_threads.size(), std::min(m_nQueued, m_nMaxInFlight),
+        TailPieces(frames, m_nPeriod, m_threads.size(), std::min(handedOut, m_nMaxInFlight),
                    m_nSegmentFrames + kOverlapFrames);
     for (size_t i = 0; i + 1 < pieces.size(); ++i)
         if (!Queue(NextSegment(pieces[i], false)))

@@ -89,7 +89,6 @@ private:
     std::deque<std::shared_ptr<InputBlock>> m_blocks; // from the next segment's input on
     uint64_t m_nFirstBlock = 0;                       // the number of m_blocks.front()
     uint64_t m_nNextStart = 0;                        // the next segment's first frame
-    size_t m_nQueued = 0;                             // segments handed out so far
     std::deque<std::shared_ptr<Segment>> m_inOrder;   // handed out, oldest first
     FrameRun m_pending;                               // the newest joined segment's frames
     size_t m_nPendingKeep = 0;                        // its first frame in the stream
