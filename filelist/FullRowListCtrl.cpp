@@ -234,10 +234,12 @@ QString CFullRowListCtrl::RecordText(const CItemDataBase*, int) const {
 }
 
 // A click selects its row, on the check box too, before the owner hears of it.
+// The current cell stays in the first column, where the check box is, so that
+// Space toggles the row's mark wherever the row was clicked.
 void CFullRowListCtrl::mousePressEvent(QMouseEvent* event) {
     QTreeView::mousePressEvent(event);
     const QModelIndex clicked = indexAt(event->position().toPoint());
-    if (clicked.isValid() && clicked.row() != GetSelectedRow())
+    if (clicked.isValid() && currentIndex() != m_pModel->index(clicked.row(), 0))
         SetSelectedRow(clicked.row());
     if (event->button() == Qt::LeftButton)
         emit Clicked();
