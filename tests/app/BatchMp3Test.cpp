@@ -1,10 +1,47 @@
-// MP3-to-wave batches on the real main window, with full disks and failing rows.
+// MP3-to-wave batches on the real main window: the batch bar over several files,
+// full disks and failing rows.
 #include "BatchTestWindow.h"
+#include "Mp3Play.h"
 #include "SmallDisk.h"
 
 namespace {
 
 using BatchMp3Test = BatchWindowTest;
+
+// The batch bar runs once over both files' lengths, and the counter names
+// each file in turn.
+TEST_F(BatchMp3Test, TwoFilesDecodeWithTheBatchBarOverTheirLengths) {
+    OpenWindow();
+    const std::pair<QString, double> files[] = {{"one.mp3", 1.0}, {"two.MP3", 2.0}};
+    int total = 0;
+    for (const auto& [name, seconds] : files) {
+        AddRow(MakeMp3(name, Tone(seconds, 500)));
+        CMp3Play control;
+        EXPECT_EQ(control.Open(Music(name), QString()), 0) << name.toStdString();
+        total += control.GetLength();
+    }
+    auto* batchBar = Control<QProgressBar>(IDC_BATCH_PROGRESS);
+    std::vector<int> batchValues;
+    QObject::connect(batchBar, &QProgressBar::valueChanged,
+                     [&](int value) { batchValues.push_back(value); });
+
+    Click(IDC_START);
+    EXPECT_TRUE(batchBar->isVisible());
+    EXPECT_EQ(batchBar->maximum(), total);
+    ASSERT_TRUE(WaitForStatuses({"Success", "Success"}));
+    ASSERT_TRUE(WaitForTitleBack());
+    EXPECT_EQ(TitlesSeen(), (QStringList{"1  of  2  files", "2  of  2  files", "Brindle 2.17"}));
+    EXPECT_FALSE(batchBar->isVisible());
+    ASSERT_FALSE(batchValues.empty());
+    EXPECT_TRUE(std::is_sorted(batchValues.begin(), batchValues.end()));
+    EXPECT_EQ(batchValues.back(), total);
+    for (const auto& [name, seconds] : files) {
+        bool ok = false;
+        const DecodedAudio decoded = ReadPcmWave(Music(QFileInfo(name).baseName() + ".wav"), &ok);
+        ASSERT_TRUE(ok) << name.toStdString();
+        EXPECT_NEAR(decoded.frames(), seconds * 44100, 2 * 1152) << name.toStdString();
+    }
+}
 
 // With the same-folder option a ".wav" row's destination is its own source:
 // the control refuses it, and the file stays as it was. It still counts in N.

@@ -216,6 +216,20 @@ TEST_F(BatchWaveTest, AWaveRowPlaysWhileTheBatchEncodes) {
     }
 }
 
+// Esc mid-batch ends the window, and the worker with it: nothing is left of
+// the MP3 it was writing.
+TEST_F(BatchWaveTest, EscWhileEncodingEndsTheWindowAndLeavesNoMp3) {
+    OpenWaveWindow();
+    AddRow(MakeWave("long.wav", Tone(300, 440)));
+    Click(IDC_START);
+    auto* fileBar = Control<QProgressBar>(IDC_FILE_PROGRESS);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileBar->value() > 0; }, 10000));
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(m_dialog->isVisible());
+    m_dialog.reset();
+    EXPECT_EQ(FolderEntries(Music()), QStringList{"long.wav"});
+}
+
 using BatchExitTest = BatchWaveTest;
 
 TEST_F(BatchExitTest, ExitWhileEncodingEndsWithStatusZeroAndNoMp3) {

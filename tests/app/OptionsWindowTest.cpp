@@ -1,10 +1,13 @@
-// The Options dialog opened from the real main window: what O K takes over
-// is what the next batch uses, in both directions, without a restart.
+// The option file at start-up, and the Options dialog opened from the real
+// main window: what O K takes over is what the next batch uses, in both
+// directions, without a restart.
 #include "BatchTestWindow.h"
 #include "ModalDialogs.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+
+#include <cstdio>
 
 namespace {
 
@@ -67,6 +70,28 @@ TEST_F(OptionsWindowTest, TheNextBatchesUseWhatOkSaved) {
     ASSERT_TRUE(WaitForStatuses({"Success"}));
     EXPECT_EQ(StreamOf(waveFolder + "/voice.wav"), "pcm_s16le,44100,1,705600");
     EXPECT_TRUE(MessagesShown().isEmpty()) << MessagesShown().join("; ").toStdString();
+}
+
+// An option file that can be neither read nor created (its folder missing, or
+// a folder in its place) ends the program at start-up after "Init failed!".
+TEST(StartUpDeathTest, AnOptionFileThatCannotBeReadOrCreatedGivesInitFailed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("option.opt"));
+    for (const QString& programFolder : {folder.path() + "/no/such/folder/", folder.path() + "/"}) {
+        SCOPED_TRACE(programFolder.toStdString());
+        EXPECT_EXIT(
+            {
+                MessageBoxSeam::SetObserver([](const RecordedMessage& message) {
+                    std::fprintf(stderr, "[%s|%s]\n", qPrintable(message.text),
+                                 qPrintable(message.caption));
+                });
+                CMainDialog dialog(nullptr, programFolder);
+                dialog.Create();
+                std::fprintf(stderr, "window initialised\n");
+            },
+            testing::ExitedWithCode(0), "\\[Init failed!\\|Error\\]");
+    }
 }
 
 } // namespace
