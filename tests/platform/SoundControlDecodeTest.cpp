@@ -1,6 +1,7 @@
 // Decoding MP3 files into wave files with the sound control: output checked
 // against the independent mpg123 tool, refusals that must leave files alone,
 // and failures part-way.
+#include "Mp3Probe.h"
 #include "SmallDisk.h"
 #include "SoundControl.h"
 #include "SoundTestSupport.h"
@@ -161,6 +162,82 @@ TEST_F(SoundDecodeTest, AFileCutShortIsRefusedForDecodingOrFailsWhenCutLater) {
     EXPECT_FALSE(log.errorTexts.first().isEmpty());
     EXPECT_EQ(FolderEntries(m_dir.path()).filter("out.wav").size(), 1) << "a temporary file stayed";
     control.Close(); // after a failure: harmless
+}
+
+// The walk decides what is audio: an ID3v2 tag full of frame syncs and Layer II
+// frames of the stream's own rate and mode (which the library would decode into
+// noise) never become sound, and a stream whose format changes is refused.
+TEST_F(SoundDecodeTest, TagsAndJunkFramesNeverBecomeSoundAndAFormatChangeIsRefused) {
+    const QString clean = m_dir.filePath("clean.mp3"), stereo = m_dir.filePath("stereo.mp3");
+    ASSERT_TRUE(
+        WriteToneMp3(clean, {.sampleRate = 22050, .channels = 1, .seconds = 0.5}, 32, {"-t"}));
+    ASSERT_TRUE(WriteToneMp3(stereo, {.sampleRate = 22050, .seconds = 0.5}, 32, {"-t"}));
+    const QByteArray stream = ReadAll(clean);
+    const QByteArray id3v2 =
+        QByteArray("ID3\x03\0\0\0\0\x02\x28", 10) + stream.left(4).repeated(74);
+    const QByteArray id3v1 = QByteArray("TAG").leftJustified(128, ' ');
+    QByteArray junk = stream.left(4);
+    junk[1] = char((junk[1] & ~0x06) | 0x04); // Layer II
+    junk[2] = char(junk[2] & ~0x02);          // unpadded: 144000 * 32 kbit/s / 22050 Hz bytes
+    junk += QByteArray(208 - 4, '\0');
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int copies; // of the clean stream's sound; 0: refused
+    } cases[] = {
+        {"clean.mp3", stream, 1},
+        {"tagged.mp3", id3v2 + stream + id3v1, 1},
+        {"spliced.mp3", junk + stream + junk + stream + junk, 2},
+        {"changed.mp3", stream + ReadAll(stereo), 0},
+    };
+    const long long cleanFrames = ProbeMp3File(clean).frames;
+    bool ok = false; // the clean stream comes first: the others are measured by its wave
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString source = m_dir.filePath(c.name), wave = KeptFile(source + ".wav");
+        ASSERT_TRUE(WriteBytes(source, c.bytes));
+        const Mp3ProbeResult probe = ProbeMp3File(source);
+        EXPECT_EQ(probe.formatChanged, c.copies == 0);
+        LoggedControl logged;
+        auto& [control, log] = logged;
+        if (c.copies == 0) {
+            EXPECT_EQ(control.Open(source, wave), SOUND_NOT_MP3);
+            EXPECT_EQ(ReadAll(wave), kKeepMe);
+            continue;
+        }
+        EXPECT_TRUE(probe.isMp3 && !probe.cutShort) << probe.problem.toStdString();
+        EXPECT_EQ(probe.frames, c.copies * cleanFrames);
+        ASSERT_EQ(control.Open(source, wave), SOUND_OK);
+        Decode(control, log);
+        ASSERT_EQ(log.finished, 1) << log.errorTexts.join("; ").toStdString();
+        const qint64 frames = ReadPcmWave(wave, &ok).frames();
+        ASSERT_TRUE(ok && frames > 0);
+        EXPECT_EQ(frames, c.copies * ReadPcmWave(clean + ".wav", &ok).frames());
+        if (c.copies == 1) {
+            EXPECT_EQ(ReadAll(wave), ReadAll(clean + ".wav"));
+        }
+    }
+}
+
+// 8 kbit/s MPEG-2 frames repeated for more than 4 GiB of 16-bit stereo output:
+// more than a RIFF file can hold, so decoding is refused; playing is not.
+TEST_F(SoundDecodeTest, OutputBeyondTheRiffLimitIsRefused) {
+    ASSERT_TRUE(WriteToneWave(m_dir.filePath("low.wav"), {.sampleRate = 24000, .seconds = 0.5}));
+    ASSERT_TRUE(RunTool("lame", {"--quiet", "--resample", "24", "-b", "8",
+                                 m_dir.filePath("low.wav"), m_dir.filePath("low.mp3")}));
+    const int frameBytes = 72000 * 8 / 24000; // 8 kbit/s at 24 kHz never needs padding
+    const QByteArray frame = ReadAll(m_dir.filePath("low.mp3")).mid(frameBytes, frameBytes);
+    ASSERT_EQ(quint8(frame[0]), 0xFF);
+    ASSERT_EQ(quint8(frame[1]) & 0x1E, 0x12) << "not an MPEG-2 Layer III frame";
+    const qint64 framesNeeded = 0xFFFFFFFFLL / (576 * 2 * 2) + 1;
+    const QString huge = m_dir.filePath("huge.mp3");
+    ASSERT_TRUE(WriteBytes(huge, frame.repeated(framesNeeded)));
+    const QString destination = KeptFile(m_dir.filePath("huge.wav"));
+    SoundControl control;
+    EXPECT_EQ(control.Open(huge, destination), SOUND_OUTPUT_TOO_LARGE);
+    EXPECT_EQ(ReadAll(destination), kKeepMe);
+    EXPECT_EQ(control.Open(huge, ""), SOUND_OK);
+    EXPECT_EQ(control.GetLength(), framesNeeded);
 }
 
 TEST_F(SoundDecodeTest, ClosingOrDestroyingWhileDecodingLeavesNoFile) {
