@@ -23,11 +23,15 @@ ConvertOptions WithWaveFolder(const QString& folder) {
     return options;
 }
 
-void ExpectRoundTrip(QByteArray bytes, const ConvertOptions& options) {
+bool Read(QByteArray bytes, ConvertOptions& read) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    return ReadOptionFile(buffer, read);
+}
+
+void ExpectRoundTrip(const QByteArray& bytes, const ConvertOptions& options) {
     ConvertOptions read;
-    ASSERT_TRUE(ReadOptionFile(buffer, read));
+    ASSERT_TRUE(Read(bytes, read));
     EXPECT_EQ(read, options);
 }
 
@@ -55,6 +59,27 @@ TEST(OptionFileFormat, FoldersAreStoredAsUtf8) {
     const ConvertOptions options = WithWaveFolder(QStringLiteral("/home/ann/Müsik/音"));
     EXPECT_EQ(Encode(options).left(21), Hex("14") + "/home/ann/M\xc3\xbcsik/\xe9\x9f\xb3");
     ExpectRoundTrip(Encode(options), options);
+}
+
+// Files of the older program may hold 16-bit text: FF FFFE, then the count of
+// characters in any length form. Qt's decoder would drop a leading U+FEFF.
+TEST(OptionFileFormat, ReaderTakesSixteenBitTextInEveryLengthForm) {
+    const QByteArray utf16 = Hex("4d00fc00f397"); // "Mü音"
+    const std::pair<QByteArray, QString> cases[] = {
+        {Hex("fffeff03") + utf16, QStringLiteral("Mü音")},
+        {Hex("fffeffff0300") + utf16, QStringLiteral("Mü音")},
+        {Hex("fffeffffffff03000000") + utf16, QStringLiteral("Mü音")},
+        {Hex("fffeff0234d81edd"), QStringLiteral("𝄞")},
+        {Hex("fffeff02fffe4100"), QStringLiteral("\uFEFFA")},
+    };
+    // An empty MP3 folder and the values 1, 2, 3, 4, 5.
+    const QByteArray rest = Hex("00 01000000 02000000 03000000 04000000 05000000");
+    for (const auto& [stored, folder] : cases) {
+        SCOPED_TRACE(stored.toHex().toStdString());
+        ConvertOptions read;
+        ASSERT_TRUE(Read(stored + rest, read));
+        EXPECT_EQ(read, (ConvertOptions{folder, "", 1, 2, 3, 4, 5}));
+    }
 }
 
 // Exit code for the death test: 0 when every file is refused while the
