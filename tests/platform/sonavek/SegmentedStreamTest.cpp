@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <future>
 #include <numbers>
+#include <numeric>
 #include <random>
 #include <sched.h>
 
@@ -293,6 +295,47 @@ TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
                                                   : MainDataOf(later, laterData, i - size_t(start));
         ASSERT_EQ(MainDataOf(joined, joinedData, i), expected) << "frame " << i;
     }
+}
+
+// The input left at the flush is cut so that the threads finish within a
+// period of each other, counting the segments still queued on them: every
+// piece but the last also encodes the next one's priming and join window.
+TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
+    const uint64_t period = AlignmentPeriod(kOutputRate),
+                   overlap = kPrimingFrames + kJoinWindowFrames;
+    const uint64_t segmentWork = 16 * period + overlap;
+    const struct {
+        uint64_t frames;
+        size_t inFlight;
+        std::vector<uint64_t> loads; // queued work of the threads, least first
+    } cases[] = {
+        {2297, 0, {0, 0}},
+        {2000, 1, {0, segmentWork}},
+        {3000, 6, {3 * segmentWork, 3 * segmentWork}},
+        {3000, 0, {0, 0, 0}},
+        {5000, 2, {0, segmentWork, segmentWork}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.frames << " frames, " << c.loads.size() << " threads, "
+                                        << c.inFlight << " in flight");
+        const std::vector<uint64_t> pieces =
+            TailPieces(c.frames, period, c.loads.size(), c.inFlight, segmentWork);
+        ASSERT_EQ(pieces.size(), c.loads.size());
+        EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), uint64_t(0)), c.frames);
+        std::vector<uint64_t> finishes;
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const bool last = i + 1 == pieces.size();
+            EXPECT_TRUE(last || pieces[i] % period == 0) << "piece " << i;
+            EXPECT_GE(pieces[i], 2 * period) << "piece " << i;
+            finishes.push_back(c.loads[i] + pieces[i] + (last ? 0 : overlap));
+        }
+        const auto [first, lastDone] = std::ranges::minmax(finishes);
+        EXPECT_LE(lastDone - first, period);
+    }
+    // One busy thread ends as the other would end the whole tail; or too short
+    // for two pieces of two periods.
+    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, 2, 1, segmentWork).size(), 1u);
+    EXPECT_EQ(TailPieces(4 * period - 1, period, 2, 0, segmentWork).size(), 1u);
 }
 
 // A stream opened through the loaded library, as the conversion worker opens one.
