@@ -1,7 +1,8 @@
 // Brindle installed as a user gets it, into a prefix with cmake --install;
 // started from there by an ordinary user, it keeps its settings in the user's
 // configuration folder and finds its help and encoder library in the prefix.
-// From the build tree it keeps everything beside itself.
+// The Debian package holds the same files. From the build tree it keeps
+// everything beside itself.
 #include "OptionFile.h"
 #include "ProgramFolder.h"
 #include "SoundFiles.h"
@@ -108,6 +109,65 @@ TEST_F(InstallTest, AnOrdinaryUserConvertsWithSettingsInTheirConfigurationFolder
     EXPECT_EQ(ReadAll(Home(".config/brindle/option.opt")), DefaultOptionBytes());
     EXPECT_GT(QFileInfo(Home("music/tone.mp3")).size(), 1000);
     EXPECT_EQ(FolderEntries(Prefix() + "/bin"), QStringList({"brindle", "brindle_install_probe"}));
+}
+
+// The regular files of the package `deb`, as paths from its root.
+QStringList PackagedFiles(const QString& deb) {
+    QByteArray listing;
+    EXPECT_TRUE(RunTool("dpkg-deb", {"--contents", deb}, &listing));
+    QStringList files;
+    for (const QByteArray& line : listing.split('\n'))
+        if (line.startsWith('-'))
+            files << QString::fromUtf8(line.split(' ').last());
+    return files;
+}
+
+// The names of the packages `deb` depends on, without versions.
+QStringList DependedOn(const QString& deb) {
+    QByteArray depends;
+    EXPECT_TRUE(RunTool("dpkg-deb", {"--field", deb, "Depends"}, &depends));
+    QStringList names;
+    for (const QByteArray& choice : depends.replace('|', ',').split(','))
+        names << QString::fromUtf8(choice.trimmed().split(' ').first());
+    return names;
+}
+
+// The Debian package installs the program's own files and nothing else
+// besides documents, and names the libraries it loads. Its version may carry
+// a Debian revision, and its documents (manual pages among them) may grow.
+TEST(DebianPackage, InstallsTheProgramsFilesAndDependsOnItsLibraries) {
+    QTemporaryDir packages;
+    ASSERT_TRUE(RunTool("cpack",
+                        {"-G", "DEB", "--config", QString(BRINDLE_BUILD_DIR) + "/CPackConfig.cmake",
+                         "-B", packages.path()}));
+    const QStringList debs =
+        QDir(packages.path()).entryList({"brindle_2.17*_amd64.deb"}, QDir::Files);
+    ASSERT_EQ(debs.size(), 1) << FolderEntries(packages.path()).join(" ").toStdString();
+    const QString deb = packages.filePath(debs.first());
+
+    QStringList expected = {"./usr/bin/brindle", "./usr/lib/brindle/libsonavek.so",
+                            "./usr/share/applications/org.example.brindle.desktop",
+                            "./usr/share/metainfo/org.example.brindle.metainfo.xml"};
+    for (int size : {16, 32, 48, 64, 128, 256})
+        expected
+            << QString("./usr/share/icons/hicolor/%1x%1/apps/org.example.brindle.png").arg(size);
+    QStringList programFiles, documents;
+    for (const QString& file : PackagedFiles(deb)) {
+        const bool document =
+            file.startsWith("./usr/share/doc/") || file.startsWith("./usr/share/man/");
+        (document ? documents : programFiles) << file;
+    }
+    expected.sort();
+    programFiles.sort();
+    EXPECT_EQ(programFiles, expected);
+    for (const char* file : {"brindle_help.html", "main-window.png"})
+        EXPECT_TRUE(documents.contains(QString("./usr/share/doc/brindle/") + file)) << file;
+
+    const QStringList depends = DependedOn(deb);
+    for (const char* package :
+         {"libqt6widgets6", "libqt6multimedia6", "libmp3lame0", "libmpg123-0", "qt6-qpa-plugins"})
+        EXPECT_TRUE(depends.contains(package))
+            << package << " in " << depends.join(", ").toStdString();
 }
 
 TEST(BuildTreeLayout, EverythingStaysBesideTheProgram) {
