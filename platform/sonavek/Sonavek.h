@@ -1,6 +1,7 @@
 // Public interface of libsonavek.so, the MP3 encoder library the conversion
 // worker loads at run time. Five entry points with C linkage; every other
-// symbol of the library stays hidden.
+// symbol of the library stays hidden. Every failure, a failed allocation or
+// thread start included, is a BE_ERR code: no call ends the caller's program.
 #pragma once
 
 #include <stdint.h>

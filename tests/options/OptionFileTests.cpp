@@ -1,5 +1,6 @@
 // option.opt: the bytes the writer produces, what the reader refuses, and
 // loading and saving it in a real folder.
+#include "ChildProcess.h"
 #include "EncodedOptions.h"
 #include "TestFiles.h"
 
@@ -60,12 +61,7 @@ TEST(OptionFileFormat, FoldersAreStoredAsUtf8) {
 // Exit code for the death test: 0 when every file is refused while the
 // address space allows only 256 MiB more than is in use.
 int RefuseUnderMemoryLimit(const QStringList& paths) {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 2;
-    const rlim_t pages = statm.readAll().split(' ').value(0).toULongLong();
-    const rlimit limit{pages * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20), RLIM_INFINITY};
-    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+    if (!LimitAddressSpace(rlim_t(256) << 20))
         return 2;
     for (const QString& path : paths) {
         QFile file(path);
