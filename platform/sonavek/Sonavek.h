@@ -90,7 +90,9 @@ SONAVEK_API BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const 
 // Flushes the encoder; the *written bytes complete the MP3 data.
 SONAVEK_API BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written);
 
-// Releases the stream.
+// Releases the stream. It may also come from another thread while a call on
+// the stream is in progress, to cancel it: that call, a flush included, then
+// ends at once with a failure, and the stream's threads end with it.
 SONAVEK_API BE_ERR beCloseStream(HBE_STREAM stream);
 
 typedef BE_ERR (*BEVERSION)(BE_VERSION*);

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <future>
 #include <numbers>
 #include <random>
@@ -417,6 +418,50 @@ TEST(SegmentedStreamTest, ASegmentThatThrowsFailsTheStreamNotTheProcess) {
     EXPECT_LT(firstFailure - results.begin(), ptrdiff_t(results.size()) - 1)
         << "no chunk failed before the flush";
     EXPECT_TRUE(std::all_of(firstFailure, results.end(), failed));
+}
+
+// Closing a stream (beCloseStream cancels it first) while its flush waits for
+// segments held on their threads ends the flush at once with a failure, and
+// the stream's threads end.
+TEST(SegmentedStreamTest, CancellingEndsAFlushAtOnce) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int held = 0;
+    const SeamReset reset;
+    SegmentedStreamSeam::beforeSegment = [&](const std::atomic<bool>& cancelled) {
+        std::unique_lock lock(mutex);
+        ++held;
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::seconds(30), [&] { return cancelled.load(); });
+    };
+    // Input that no segment leaves before the flush.
+    auto stream =
+        std::make_unique<SegmentedStream>(Format(kOutputRate, BE_MP3_MODE_STEREO, 320), kThreads,
+                                          16 * AlignmentPeriod(kOutputRate), kHeldSegments);
+    EncodeAll(*stream, Render(Signal::Noise, kOutputRate, 2, 10.0, 0.0), false);
+    ASSERT_EQ(held, 0);
+    const size_t withStream = ThreadsOfThisProcess();
+    std::vector<uint8_t> output(stream->OutputBytes());
+    uint32_t written = 0;
+    std::future<BE_ERR> flushed =
+        std::async(std::launch::async, [&] { return stream->Flush(output.data(), &written); });
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return held > 0; }))
+            << "the flush handed no segment to a thread";
+    }
+    stream->Cancel();
+    {
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    }
+    ASSERT_EQ(flushed.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the flush waits on";
+    EXPECT_NE(flushed.get(), BE_ERR_SUCCESSFUL);
+    stream.reset();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ThreadsOfThisProcess() <= withStream - kThreads; }, 10000))
+        << "the stream's threads live on";
 }
 
 // Exit code for the death test: 0 when, with the address space held near what
