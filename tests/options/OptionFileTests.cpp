@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -161,6 +162,34 @@ TEST_F(LoadOptionsTest, SaveReplacesALinksTargetAndLeavesAReadOnlyFileAlone) {
     EXPECT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::NotCreated);
     EXPECT_EQ(ReadFile(), "read-only");
     EXPECT_EQ(FolderEntries(m_dir.path()), QStringList({"option.opt", "settings.bin"}));
+}
+
+// Exit code for the death test: 0 when an option file that is a FIFO nobody
+// reads gives the defaults at start-up and fails to save like a file that
+// cannot be created, without waiting for a writer or a reader. A wait ends
+// the child by its alarm.
+int LoadAndSaveBesideAFifo(const QString& folder) {
+    alarm(20);
+    ConvertOptions options = Unusual();
+    if (LoadOptions(folder, options))
+        return 1;
+    if (options != Defaults())
+        return 2;
+    return SaveOptions(folder, Unusual()) == SaveOptionsResult::NotCreated ? 0 : 3;
+}
+
+TEST_F(LoadOptionsTest, AFifoIsNeverWaitedOnAndADeviceIsWrittenInPlace) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(FilePath()).constData(), 0600), 0);
+    EXPECT_EXIT(_exit(LoadAndSaveBesideAFifo(Folder())), testing::ExitedWithCode(0), "");
+
+    ASSERT_TRUE(QFile::remove(FilePath()));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), FilePath()));
+    ConvertOptions options = Unusual();
+    EXPECT_TRUE(LoadOptions(Folder(), options));
+    EXPECT_EQ(options, Defaults());
+    EXPECT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::Saved);
+    EXPECT_TRUE(QFileInfo(FilePath()).isSymLink());
 }
 
 } // namespace
