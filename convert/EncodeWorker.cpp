@@ -26,7 +26,7 @@ int EncodeWaveThread(const EncodeJob& job, CWorkerThreads& threads, const Encode
     events.progressed = [&](long long bytesDone) {
         threads.CallUi([&] { window.setFilePosition(scale(bytesDone)); });
     };
-    events.stopRequested = [&] { return threads.StopRequested(); };
+    events.stop = threads.StopToken();
     const EncodeResult result = EncodeWaveFile(library, job, events);
     switch (result.outcome) {
     case EncodeOutcome::Done:

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
@@ -60,17 +61,20 @@ private:
 class EncoderStream {
 public:
     explicit EncoderStream(const CEncoderLibrary& library) : m_library(library) {}
-    ~EncoderStream() {
-        if (m_open)
-            m_library.m_pBeCloseStream(m_stream);
-    }
+    ~EncoderStream() { Close(); }
     EncoderStream(const EncoderStream&) = delete;
     EncoderStream& operator=(const EncoderStream&) = delete;
 
     bool Open(const BE_CONFIG& config) {
-        m_open = m_library.m_pBeInitStream(&config, &m_samples, &m_outputBytes, &m_stream) ==
-                 BE_ERR_SUCCESSFUL;
-        return m_open;
+        const bool open = m_library.m_pBeInitStream(&config, &m_samples, &m_outputBytes,
+                                                    &m_stream) == BE_ERR_SUCCESSFUL;
+        m_open = open;
+        return open;
+    }
+    // From any thread, once: a call in progress on the stream then fails at once.
+    void Close() {
+        if (m_open.exchange(false))
+            m_library.m_pBeCloseStream(m_stream);
     }
     HBE_STREAM handle() const { return m_stream; }
     uint32_t chunkSamples() const { return m_samples; }
@@ -81,7 +85,7 @@ private:
     HBE_STREAM m_stream = 0;
     uint32_t m_samples = 0;
     uint32_t m_outputBytes = 0;
-    bool m_open = false;
+    std::atomic<bool> m_open{false};
 };
 
 BE_CONFIG ConfigFor(const EncodeJob& job, const WaveFormat& format) {
@@ -95,6 +99,11 @@ BE_CONFIG ConfigFor(const EncodeJob& job, const WaveFormat& format) {
 
 bool WriteAll(QSaveFile& target, const uint8_t* data, uint32_t bytes) {
     return bytes == 0 || target.write(reinterpret_cast<const char*>(data), bytes) == bytes;
+}
+
+// A library call that a stop cut short is no failure of the file.
+EncodeResult UnlessStopped(const EncodeEvents& events, const EncodeResult& failure) {
+    return events.stop.stop_requested() ? EncodeResult{EncodeOutcome::Stopped, {}} : failure;
 }
 
 } // namespace
@@ -128,6 +137,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     const BE_CONFIG config = ConfigFor(job, *format);
     if (!stream.Open(config))
         return Failure("Error attempting to encode!");
+    const std::stop_callback closeOnStop(events.stop, [&stream] { stream.Close(); });
     const int outChannels = config.byMode == BE_MP3_MODE_MONO ? 1 : 2;
     const long long chunkFrames = std::max<long long>(1, stream.chunkSamples() / outChannels);
     const long long chunkBytes = chunkFrames * format->blockAlign;
@@ -146,7 +156,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     if (::lseek(source.fd(), format->dataOffset, SEEK_SET) < 0)
         return FileFailure("Read error!");
     for (long long done = 0; done < format->dataBytes;) {
-        if (events.stopRequested())
+        if (events.stop.stop_requested())
             return {EncodeOutcome::Stopped, {}};
         const long long wanted = std::min(chunkBytes, format->dataBytes - done);
         const long long read = ReadFully(source.fd(), input.get(), wanted);
@@ -158,7 +168,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
         uint32_t written = 0;
         if (library.m_pBeEncodeChunk(stream.handle(), uint32_t(count), samples.get(), output.get(),
                                      &written) != BE_ERR_SUCCESSFUL)
-            return FileFailure("Convert to mp3 failed!");
+            return UnlessStopped(events, FileFailure("Convert to mp3 failed!"));
         if (!WriteAll(target, output.get(), written))
             return Failure("Write error!");
         // The file ended before its data chunk did: what it held is encoded.
@@ -167,7 +177,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     }
     uint32_t written = 0;
     if (library.m_pBeDeinitStream(stream.handle(), output.get(), &written) != BE_ERR_SUCCESSFUL)
-        return {EncodeOutcome::FailedSilently, {}};
+        return UnlessStopped(events, {EncodeOutcome::FailedSilently, {}});
     if (!WriteAll(target, output.get(), written) || !target.commit())
         return Failure("Write error!");
     return {};

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <stop_token>
 
 // The channel-mode option (0 "Dual Stereo", 1 "Stereo", 2 "Mono") as the
 // encoder's mode; any other value is taken as stereo.
@@ -39,7 +40,9 @@ struct EncodeResult {
 struct EncodeEvents {
     std::function<void(long long fileBytes)> started;
     std::function<void(long long bytesDone)> progressed; // after every chunk
-    std::function<bool()> stopRequested;                 // asked between chunks
+    // Asked between chunks; a stop also closes the encoder stream under a call
+    // in progress, so that a long flush ends at once.
+    std::stop_token stop;
 };
 
 // Reads the wave file's samples (not its header) and writes the MP3 bytes

@@ -30,7 +30,8 @@ void CWorkerThreads::Start(std::function<void()> body) {
 }
 
 void CWorkerThreads::Stop() {
-    m_stop = true;
+    // A worker inside a long library call (the flush) is cut short here.
+    m_stopSource.request_stop();
     // A worker may be waiting in CallUi: finish its call, which now does nothing.
     while (m_running > 0) {
         RunPendingCalls();
@@ -39,7 +40,7 @@ void CWorkerThreads::Stop() {
     for (std::thread* thread : {&m_finishing, &m_current})
         if (thread->joinable())
             thread->join();
-    m_stop = false;
+    m_stopSource = std::stop_source();
 }
 
 bool CWorkerThreads::IsWaitingOnUi() const {
@@ -50,7 +51,7 @@ bool CWorkerThreads::IsWaitingOnUi() const {
 bool CWorkerThreads::CallUi(const std::function<void()>& call) {
     Pending pending{&call};
     std::unique_lock lock(m_mutex);
-    if (m_stop)
+    if (m_stopSource.stop_requested())
         return false;
     m_pending.push_back(&pending);
     QCoreApplication::postEvent(&m_uiContext, new QEvent(kCallsWaiting));
@@ -63,7 +64,7 @@ void CWorkerThreads::RunPendingCalls() {
     while (!m_pending.empty()) {
         Pending* pending = m_pending.front();
         m_pending.pop_front();
-        if (!m_stop) {
+        if (!m_stopSource.stop_requested()) {
             lock.unlock();
             (*pending->call)();
             lock.lock();

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 class CWorkerThreads {
@@ -30,8 +31,9 @@ public:
     // A worker is inside CallUi, waiting for the UI thread.
     bool IsWaitingOnUi() const;
 
-    // Worker side.
-    bool StopRequested() const { return m_stop; }
+    // Worker side. Stop runs the callbacks registered on the token on the UI
+    // thread, so they must not wait for the worker.
+    std::stop_token StopToken() const { return m_stopSource.get_token(); }
     // Runs `call` on the UI thread and waits for it; false, without running it,
     // once a stop is asked.
     bool CallUi(const std::function<void()>& call);
@@ -61,7 +63,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_finished;
     std::deque<Pending*> m_pending;
-    std::atomic<bool> m_stop{false};
+    std::stop_source m_stopSource; // a fresh one after every stop
     std::atomic<int> m_running{0};
     std::thread m_current;
     std::thread m_finishing;

@@ -7,7 +7,9 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -130,11 +132,30 @@ bool IsReadOnly(const QFileInfo& info, const QByteArray& name) {
     return ::access(name.constData(), W_OK) != 0 || !(info.permissions() & kAnyWrite);
 }
 
+// Opens without waiting: a FIFO would otherwise block until its other end
+// opened. `file` takes the descriptor.
+bool OpenWithoutWaiting(const QString& path, int flags, QIODevice::OpenMode mode, QFile& file) {
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    return false;
+}
+
+// Only a regular file is read; anything else reads as an unreadable file.
+bool OpenRegularFile(const QString& path, QFile& file) {
+    struct stat info {};
+    return OpenWithoutWaiting(path, O_RDONLY, QIODevice::ReadOnly, file) &&
+           ::fstat(file.handle(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // Something that is not a regular file (a device, say) cannot be replaced by
-// renaming; it is written as it stands.
+// renaming; it is written as it stands, and a FIFO nobody reads fails at once.
 SaveOptionsResult WriteInPlace(const QString& path, const ConvertOptions& options) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile file;
+    if (!OpenWithoutWaiting(path, O_WRONLY, QIODevice::WriteOnly, file))
         return SaveOptionsResult::NotCreated;
     return WriteOptionFile(file, options) ? SaveOptionsResult::Saved
                                           : SaveOptionsResult::NotWritten;
@@ -196,8 +217,8 @@ QString OptionFilePath(const QString& programFolder) {
 bool LoadOptions(const QString& programFolder, ConvertOptions& options) {
     const QString path = OptionFilePath(programFolder);
     {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && ReadOptionFile(file, options))
+        QFile file;
+        if (OpenRegularFile(path, file) && ReadOptionFile(file, options))
             return true;
     }
     // Missing, unreadable or short: start over with the defaults.

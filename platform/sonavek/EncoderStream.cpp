@@ -130,7 +130,7 @@ EncoderStream::~EncoderStream() {
 BE_ERR EncoderStream::Encode(const int16_t* samples, uint32_t count, uint8_t* output,
                              uint32_t* written) {
     std::lock_guard lock(m_mutex);
-    if (m_bFlushed)
+    if (m_bFlushed || m_bCancelled)
         return BE_ERR_INVALID_HANDLE;
     if (count > m_nChunkSamples)
         return BE_ERR_INVALID_ARGUMENT;
@@ -155,7 +155,7 @@ BE_ERR EncoderStream::EncodeFrames(const int16_t* samples, int frames, uint8_t* 
 
 BE_ERR EncoderStream::Flush(uint8_t* output, uint32_t* written) {
     std::lock_guard lock(m_mutex);
-    if (m_bFlushed)
+    if (m_bFlushed || m_bCancelled)
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
     m_carry.Clear();

@@ -7,6 +7,7 @@
 
 #include <lame/lame.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -80,6 +81,7 @@ public:
     BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
                   uint32_t* written) override;
     BE_ERR Flush(uint8_t* output, uint32_t* written) override;
+    void Cancel() override { m_bCancelled = true; }
 
 private:
     EncoderStream(lame_t lame, const StreamFormat& format);
@@ -92,6 +94,7 @@ private:
     uint32_t m_nChunkSamples;
     uint32_t m_nOutputBytes;
     bool m_bFlushed = false;
+    std::atomic<bool> m_bCancelled{false};
     uint64_t m_nInputFrames = 0; // one sample of every channel
     FrameTracker m_frames;
     SampleCarry m_carry;

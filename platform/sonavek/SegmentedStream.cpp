@@ -104,13 +104,25 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
 bool EncodeSegment(const StreamFormat& format, Segment& segment,
                    const std::atomic<bool>& cancelled) {
     segment.output.firstFrame = segment.firstFrame;
-    lame_t lame = SetUpLame(format);
+    const std::unique_ptr<lame_global_flags, int (*)(lame_t)> lame(SetUpLame(format), lame_close);
     if (!lame)
         return false;
-    const bool encoded = FeedSegment(lame, format, segment, cancelled);
-    lame_close(lame);
+    const bool encoded = FeedSegment(lame.get(), format, segment, cancelled);
     segment.blocks = {};
     return encoded;
+}
+
+// A segment that throws (a failed allocation) fails like one LAME refused:
+// the stream fails, not the process.
+bool TryEncodeSegment(const StreamFormat& format, Segment& segment,
+                      const std::atomic<bool>& cancelled) {
+    try {
+        if (SegmentedStreamSeam::beforeSegment)
+            SegmentedStreamSeam::beforeSegment(cancelled);
+        return EncodeSegment(format, segment, cancelled);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // The first input frame at or after the start of output frame `frame`.
@@ -191,11 +203,22 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
       m_nOutputBytes(
           SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments)),
       m_carry(format.channels, m_nChunkSamples) {
-    for (int i = 0; i < threads; ++i)
-        m_threads.emplace_back([this] { Work(); });
+    try {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this] { Work(); });
+    } catch (...) {
+        // No destructor runs for a stream half built: the threads that did
+        // start are ended here before the failure goes on to the caller.
+        EndThreads();
+        throw;
+    }
 }
 
 SegmentedStream::~SegmentedStream() {
+    EndThreads();
+}
+
+void SegmentedStream::EndThreads() {
     Cancel();
     for (std::thread& thread : m_threads)
         thread.join();
@@ -222,7 +245,7 @@ void SegmentedStream::Work() {
         const std::shared_ptr<Segment> segment = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        const bool encoded = EncodeSegment(m_format, *segment, m_bCancelled);
+        const bool encoded = TryEncodeSegment(m_format, *segment, m_bCancelled);
         lock.lock();
         segment->failed = !encoded;
         segment->done = true;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <thread>
 
 // Frames a segment's encoder encodes before the first frame it may give:
@@ -42,6 +43,13 @@ uint64_t AlignmentPeriod(int inputRate);
 struct Segment;
 struct InputBlock;
 
+// Tests: runs on a segment's thread before it encodes, given the stream's
+// cancel flag, so that a test can hold a flush at a known point or make a
+// thread fail as a failed allocation would. Set only while no stream runs.
+struct SegmentedStreamSeam {
+    static inline std::function<void(const std::atomic<bool>& cancelled)> beforeSegment;
+};
+
 class SegmentedStream : public Mp3Stream {
 public:
     SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
@@ -61,6 +69,7 @@ public:
     std::vector<uint64_t> Joins();
 
 private:
+    void EndThreads();
     void Work();
     void StoreInput(std::span<const int16_t> samples);
     std::shared_ptr<Segment> NextSegment(uint64_t frames, bool last);

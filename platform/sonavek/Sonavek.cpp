@@ -73,6 +73,31 @@ StreamTable& Streams() {
     return table;
 }
 
+// Nothing thrown inside the library (a failed allocation or thread start)
+// may reach a C caller: it ends as a failure code.
+template <typename Call> BE_ERR Guarded(Call call) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        return BE_ERR_ENCODER_FAILED;
+    }
+}
+
+// A stream call that throws may leave the stream half changed, so the stream
+// fails: its threads end, its later calls fail, and its handle stays for
+// beCloseStream.
+template <typename Call> BE_ERR OnStream(HBE_STREAM handle, Call call) {
+    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(handle);
+    if (!encoder)
+        return BE_ERR_INVALID_HANDLE;
+    try {
+        return call(*encoder);
+    } catch (...) {
+        encoder->Cancel();
+        return BE_ERR_ENCODER_FAILED;
+    }
+}
+
 } // namespace
 
 extern "C" {
@@ -94,42 +119,45 @@ BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samples, uint32_t* buffer
                     HBE_STREAM* stream) {
     if (!config || !samples || !bufferSize || !stream)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::optional<StreamFormat> format = FormatFromConfig(*config);
-    if (!format)
-        return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    std::shared_ptr<Mp3Stream> encoder = OpenStream(*format, EncodingThreads());
-    if (!encoder)
-        return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    const uint32_t chunkSamples = encoder->ChunkSamples();
-    const uint32_t outputBytes = encoder->OutputBytes();
-    if (!Streams().Add(std::move(encoder), stream))
-        return BE_ERR_NO_MORE_HANDLES;
-    *samples = chunkSamples;
-    *bufferSize = outputBytes;
-    return BE_ERR_SUCCESSFUL;
+    return Guarded([&]() -> BE_ERR {
+        const std::optional<StreamFormat> format = FormatFromConfig(*config);
+        if (!format)
+            return BE_ERR_INVALID_FORMAT_PARAMETERS;
+        std::shared_ptr<Mp3Stream> encoder = OpenStream(*format, EncodingThreads());
+        if (!encoder)
+            return BE_ERR_INVALID_FORMAT_PARAMETERS;
+        const uint32_t chunkSamples = encoder->ChunkSamples();
+        const uint32_t outputBytes = encoder->OutputBytes();
+        if (!Streams().Add(std::move(encoder), stream))
+            return BE_ERR_NO_MORE_HANDLES;
+        *samples = chunkSamples;
+        *bufferSize = outputBytes;
+        return BE_ERR_SUCCESSFUL;
+    });
 }
 
 BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples,
                      uint8_t* output, uint32_t* written) {
     if ((!samples && sampleCount) || !output || !written)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(stream);
-    if (!encoder)
-        return BE_ERR_INVALID_HANDLE;
-    return encoder->Encode(samples, sampleCount, output, written);
+    return Guarded([&] {
+        return OnStream(stream, [&](Mp3Stream& encoder) {
+            return encoder.Encode(samples, sampleCount, output, written);
+        });
+    });
 }
 
 BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
     if (!output || !written)
         return BE_ERR_INVALID_ARGUMENT;
-    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(stream);
-    if (!encoder)
-        return BE_ERR_INVALID_HANDLE;
-    return encoder->Flush(output, written);
+    return Guarded([&] {
+        return OnStream(stream, [&](Mp3Stream& encoder) { return encoder.Flush(output, written); });
+    });
 }
 
 BE_ERR beCloseStream(HBE_STREAM stream) {
-    return Streams().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    return Guarded(
+        [&] { return Streams().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE; });
 }
 
 } // extern "C"

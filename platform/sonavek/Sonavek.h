@@ -1,6 +1,7 @@
 // Public interface of libsonavek.so, the MP3 encoder library the conversion
 // worker loads at run time. Five entry points with C linkage; every other
-// symbol of the library stays hidden.
+// symbol of the library stays hidden. Every failure, a failed allocation or
+// thread start included, is a BE_ERR code: no call ends the caller's program.
 #pragma once
 
 #include <stdint.h>
@@ -89,7 +90,9 @@ SONAVEK_API BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const 
 // Flushes the encoder; the *written bytes complete the MP3 data.
 SONAVEK_API BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written);
 
-// Releases the stream.
+// Releases the stream. It may also come from another thread while a call on
+// the stream is in progress, to cancel it: that call, a flush included, then
+// ends at once with a failure, and the stream's threads end with it.
 SONAVEK_API BE_ERR beCloseStream(HBE_STREAM stream);
 
 typedef BE_ERR (*BEVERSION)(BE_VERSION*);

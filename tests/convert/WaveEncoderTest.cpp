@@ -16,6 +16,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -26,8 +28,11 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_TRUE(m_library.Load());
         m_events.started = [this](long long bytes) { m_fileBytes = bytes; };
-        m_events.progressed = [this](long long done) { m_progress.push_back(done); };
-        m_events.stopRequested = [this] { return int(m_progress.size()) >= m_stopAfter; };
+        m_events.progressed = [this](long long done) {
+            m_progress.push_back(done);
+            if (int(m_progress.size()) >= m_stopAfter)
+                m_stop.request_stop();
+        };
     }
 
     QString MakeWave(const QString& name, const ToneSpec& tone) {
@@ -38,6 +43,8 @@ protected:
 
     EncodeResult Encode(const QString& source, const QString& target, int channelMode = 1) {
         m_progress.clear();
+        m_stop = std::stop_source();
+        m_events.stop = m_stop.get_token();
         return EncodeWaveFile(m_library, EncodeJob{source, target, 128, channelMode}, m_events);
     }
 
@@ -53,6 +60,7 @@ protected:
     QTemporaryDir m_dir;
     CEncoderLibrary m_library;
     EncodeEvents m_events;
+    std::stop_source m_stop;
     long long m_fileBytes = -1;
     std::vector<long long> m_progress;
     int m_stopAfter = INT_MAX;
@@ -169,6 +177,67 @@ TEST_F(WaveEncoderTest, WorkerReportsAMissingLibraryAndStopsWithoutDeadlock) {
     threads.Stop();
     EXPECT_FALSE(threads.IsRunning());
     EXPECT_FALSE(ran);
+}
+
+// The library's flush and close as a worker calls them: the flush is held at
+// its start until the stream is closed under it (30 s at most), then goes on.
+struct HeldFlush {
+    static inline CEncoderLibrary real;
+    static inline std::mutex mutex;
+    static inline std::condition_variable changed;
+    static inline bool flushing = false;
+    static inline std::thread::id closedOn;
+
+    static BE_ERR Flush(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
+        {
+            std::unique_lock lock(mutex);
+            flushing = true;
+            changed.notify_all();
+            changed.wait_for(lock, std::chrono::seconds(30),
+                             [] { return closedOn != std::thread::id(); });
+        }
+        return real.m_pBeDeinitStream(stream, output, written);
+    }
+    static BE_ERR Close(HBE_STREAM stream) {
+        {
+            std::lock_guard lock(mutex);
+            if (closedOn == std::thread::id())
+                closedOn = std::this_thread::get_id();
+            changed.notify_all();
+        }
+        return real.m_pBeCloseStream(stream);
+    }
+};
+
+// Exit, Esc or a new Start while the worker is inside the library's flush:
+// Stop closes the stream under the flush from the UI thread, which ends it,
+// and returns with the worker joined and no file written.
+TEST_F(WaveEncoderTest, StopDuringTheFlushClosesTheStreamAndLeavesNoFile) {
+    ToneSpec tone;
+    tone.seconds = 3.0;
+    const QString wave = MakeWave("in.wav", tone);
+    HeldFlush::real = m_library;
+    HeldFlush::flushing = false;
+    HeldFlush::closedOn = {};
+    CEncoderLibrary library = m_library;
+    library.m_pBeDeinitStream = HeldFlush::Flush;
+    library.m_pBeCloseStream = HeldFlush::Close;
+    CWorkerThreads threads;
+    m_events.stop = threads.StopToken();
+    EncodeResult result;
+    threads.Start([&] {
+        result = EncodeWaveFile(library, EncodeJob{wave, m_dir.filePath("out.mp3")}, m_events);
+    });
+    {
+        std::unique_lock lock(HeldFlush::mutex);
+        ASSERT_TRUE(HeldFlush::changed.wait_for(lock, std::chrono::seconds(30),
+                                                [] { return HeldFlush::flushing; }));
+    }
+    threads.Stop();
+    EXPECT_EQ(HeldFlush::closedOn, std::this_thread::get_id()) << "Stop left the flush running";
+    EXPECT_FALSE(threads.IsRunning());
+    EXPECT_EQ(result.outcome, EncodeOutcome::Stopped);
+    EXPECT_EQ(FolderEntries(m_dir.path()), QStringList{"in.wav"});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // option.opt: the bytes the writer produces, what the reader refuses, and
 // loading and saving it in a real folder.
+#include "ChildProcess.h"
 #include "EncodedOptions.h"
 #include "TestFiles.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -85,12 +87,7 @@ TEST(OptionFileFormat, ReaderTakesSixteenBitTextInEveryLengthForm) {
 // Exit code for the death test: 0 when every file is refused while the
 // address space allows only 256 MiB more than is in use.
 int RefuseUnderMemoryLimit(const QStringList& paths) {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 2;
-    const rlim_t pages = statm.readAll().split(' ').value(0).toULongLong();
-    const rlimit limit{pages * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20), RLIM_INFINITY};
-    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+    if (!LimitAddressSpace(rlim_t(256) << 20))
         return 2;
     for (const QString& path : paths) {
         QFile file(path);
@@ -190,6 +187,34 @@ TEST_F(LoadOptionsTest, SaveReplacesALinksTargetAndLeavesAReadOnlyFileAlone) {
     EXPECT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::NotCreated);
     EXPECT_EQ(ReadFile(), "read-only");
     EXPECT_EQ(FolderEntries(m_dir.path()), QStringList({"option.opt", "settings.bin"}));
+}
+
+// Exit code for the death test: 0 when an option file that is a FIFO nobody
+// reads gives the defaults at start-up and fails to save like a file that
+// cannot be created, without waiting for a writer or a reader. A wait ends
+// the child by its alarm.
+int LoadAndSaveBesideAFifo(const QString& folder) {
+    alarm(20);
+    ConvertOptions options = Unusual();
+    if (LoadOptions(folder, options))
+        return 1;
+    if (options != Defaults())
+        return 2;
+    return SaveOptions(folder, Unusual()) == SaveOptionsResult::NotCreated ? 0 : 3;
+}
+
+TEST_F(LoadOptionsTest, AFifoIsNeverWaitedOnAndADeviceIsWrittenInPlace) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(FilePath()).constData(), 0600), 0);
+    EXPECT_EXIT(_exit(LoadAndSaveBesideAFifo(Folder())), testing::ExitedWithCode(0), "");
+
+    ASSERT_TRUE(QFile::remove(FilePath()));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), FilePath()));
+    ConvertOptions options = Unusual();
+    EXPECT_TRUE(LoadOptions(Folder(), options));
+    EXPECT_EQ(options, Defaults());
+    EXPECT_EQ(SaveOptions(Folder(), Unusual()), SaveOptionsResult::Saved);
+    EXPECT_TRUE(QFileInfo(FilePath()).isSymLink());
 }
 
 } // namespace

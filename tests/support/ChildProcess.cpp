@@ -38,3 +38,16 @@ ChildRun RunChild(const QStringList& arguments) {
     return {seconds, fields.value(0).toLong(),
             fields.value(1).toDouble() + fields.value(2).toDouble()};
 }
+
+bool LimitAddressSpace(rlim_t moreBytes) {
+    if (moreBytes == RLIM_INFINITY) {
+        const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+        return setrlimit(RLIMIT_AS, &none) == 0;
+    }
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return false;
+    const rlim_t pages = statm.readAll().split(' ').value(0).toULongLong();
+    const rlimit limit{pages * rlim_t(sysconf(_SC_PAGESIZE)) + moreBytes, RLIM_INFINITY};
+    return pages != 0 && setrlimit(RLIMIT_AS, &limit) == 0;
+}

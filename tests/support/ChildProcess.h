@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <sys/resource.h>
 #include <vector>
 
 struct ChildRun {
@@ -28,3 +29,8 @@ private:
     std::vector<QByteArray> m_words;
     std::vector<char*> m_pointers;
 };
+
+// Holds this process's address space to what it uses now and `moreBytes`
+// more, or lifts the limit with RLIM_INFINITY: for a child process that checks
+// how code fails when memory runs out. False when the limit was not set.
+bool LimitAddressSpace(rlim_t moreBytes);

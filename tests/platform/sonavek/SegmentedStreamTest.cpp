@@ -1,6 +1,7 @@
 // The stream on several threads against one encoder over the same input: real
 // LAME on both sides, decoded by the independent mpg123 tool.
 #include "SegmentedStream.h"
+#include "ChildProcess.h"
 #include "EncoderLibrary.h"
 #include "Sonavek.h"
 #include "SoundFiles.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <future>
 #include <numbers>
 #include <numeric>
@@ -428,6 +430,139 @@ TEST(SegmentedStreamTest, ClosingEarlyEndsItsThreads) {
             QTest::qWaitFor([&] { return ThreadsOfThisProcess() <= withStream - kThreads; }, 10000))
             << "the stream's threads live on";
     }
+}
+
+// Puts the segment threads' seam back when a test ends, after its streams.
+struct SeamReset {
+    ~SeamReset() { SegmentedStreamSeam::beforeSegment = nullptr; }
+};
+
+// A segment's thread that throws (here the seam throws what a failed
+// allocation would) fails its stream: the chunk that waits for it fails, so
+// does every call after it, and the process lives on to close the stream.
+TEST(SegmentedStreamTest, ASegmentThatThrowsFailsTheStreamNotTheProcess) {
+    const SeamReset reset;
+    SegmentedStreamSeam::beforeSegment = [](const std::atomic<bool>&) { throw std::bad_alloc(); };
+    auto stream = std::make_unique<SegmentedStream>(Format(kOutputRate, BE_MP3_MODE_STEREO, 128),
+                                                    kThreads, AlignmentPeriod(kOutputRate), 0);
+    // More segments than may be in flight, so a chunk must wait for a failed one.
+    const std::vector<int16_t> input = Render(Signal::Tone, kOutputRate, 2, 12.0, 0.0);
+    std::vector<uint8_t> output(stream->OutputBytes());
+    uint32_t written = 0;
+    std::vector<BE_ERR> results;
+    for (size_t done = 0; done < input.size(); done += stream->ChunkSamples()) {
+        const uint32_t count =
+            uint32_t(std::min<size_t>(stream->ChunkSamples(), input.size() - done));
+        results.push_back(stream->Encode(input.data() + done, count, output.data(), &written));
+    }
+    results.push_back(stream->Flush(output.data(), &written));
+    const auto failed = [](BE_ERR result) { return result != BE_ERR_SUCCESSFUL; };
+    const auto firstFailure = std::find_if(results.begin(), results.end(), failed);
+    EXPECT_LT(firstFailure - results.begin(), ptrdiff_t(results.size()) - 1)
+        << "no chunk failed before the flush";
+    EXPECT_TRUE(std::all_of(firstFailure, results.end(), failed));
+}
+
+// Closing a stream (beCloseStream cancels it first) while its flush waits for
+// segments held on their threads ends the flush at once with a failure, and
+// the stream's threads end.
+TEST(SegmentedStreamTest, CancellingEndsAFlushAtOnce) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int held = 0;
+    const SeamReset reset;
+    SegmentedStreamSeam::beforeSegment = [&](const std::atomic<bool>& cancelled) {
+        std::unique_lock lock(mutex);
+        ++held;
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::seconds(30), [&] { return cancelled.load(); });
+    };
+    // Input that no segment leaves before the flush.
+    auto stream =
+        std::make_unique<SegmentedStream>(Format(kOutputRate, BE_MP3_MODE_STEREO, 320), kThreads,
+                                          16 * AlignmentPeriod(kOutputRate), kHeldSegments);
+    EncodeAll(*stream, Render(Signal::Noise, kOutputRate, 2, 10.0, 0.0), false);
+    ASSERT_EQ(held, 0);
+    const size_t withStream = ThreadsOfThisProcess();
+    std::vector<uint8_t> output(stream->OutputBytes());
+    uint32_t written = 0;
+    std::future<BE_ERR> flushed =
+        std::async(std::launch::async, [&] { return stream->Flush(output.data(), &written); });
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return held > 0; }))
+            << "the flush handed no segment to a thread";
+    }
+    stream->Cancel();
+    {
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    }
+    ASSERT_EQ(flushed.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the flush waits on";
+    EXPECT_NE(flushed.get(), BE_ERR_SUCCESSFUL);
+    stream.reset();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ThreadsOfThisProcess() <= withStream - kThreads; }, 10000))
+        << "the stream's threads live on";
+}
+
+// Exit code for the death test: 0 when, with the address space held near what
+// is in use, every call returns a code: opening a stream fails until there is
+// room for its threads (and fails at least once by a thread or an allocation
+// that could not be had), and a chunk whose input block cannot be allocated
+// fails, the stream's next call fails too, and its handle still closes.
+int FailWithCodesUnderMemoryLimit() {
+    CEncoderLibrary library;
+    if (!library.Load())
+        return 10;
+    uint32_t samples = 0, outputBytes = 0;
+    HBE_STREAM stream = 0;
+    const BE_CONFIG config = Config(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    int thrown = 0;
+    for (rlim_t room = 256 << 10;; room += 256 << 10) {
+        if (room > rlim_t(512) << 20 || !LimitAddressSpace(room))
+            return 11;
+        const BE_ERR opened = library.m_pBeInitStream(&config, &samples, &outputBytes, &stream);
+        if (opened == BE_ERR_SUCCESSFUL)
+            break;
+        thrown += opened == BE_ERR_ENCODER_FAILED;
+    }
+    if (thrown == 0)
+        return 12;
+    library.m_pBeCloseStream(stream);
+
+    const BE_CONFIG highRate = Config(384000, BE_MP3_MODE_STEREO, 128);
+    if (!LimitAddressSpace(RLIM_INFINITY) ||
+        library.m_pBeInitStream(&highRate, &samples, &outputBytes, &stream) != BE_ERR_SUCCESSFUL)
+        return 13;
+    std::vector<int16_t> input(samples);
+    std::vector<uint8_t> output(outputBytes);
+    uint32_t written = 0;
+    if (!LimitAddressSpace(4 << 20) ||
+        library.m_pBeEncodeChunk(stream, samples, input.data(), output.data(), &written) ==
+            BE_ERR_SUCCESSFUL)
+        return 14;
+    if (!LimitAddressSpace(RLIM_INFINITY) ||
+        library.m_pBeEncodeChunk(stream, samples, input.data(), output.data(), &written) ==
+            BE_ERR_SUCCESSFUL ||
+        library.m_pBeDeinitStream(stream, output.data(), &written) == BE_ERR_SUCCESSFUL)
+        return 15;
+    return library.m_pBeCloseStream(stream) == BE_ERR_SUCCESSFUL ? 0 : 16;
+}
+
+// A failed allocation or thread start inside the library is a failure code,
+// never the end of the caller's program.
+TEST(SonavekLibraryDeathTest, RunningOutOfMemoryFailsWithCodes) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer's allocator ends the process when memory runs out";
+#endif
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    if (CPU_COUNT(&allowed) < 2)
+        GTEST_SKIP() << "on one core the library starts no threads and stores no input";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(_exit(FailWithCodesUnderMemoryLimit()), testing::ExitedWithCode(0), "");
 }
 
 } // namespace
