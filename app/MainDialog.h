@@ -22,6 +22,7 @@
 
 class QLabel;
 class QMenu;
+enum class SoundFileKind;
 
 enum ConversionDirection { MP3_TO_WAVE = 0, WAVE_TO_MP3 = 1 };
 
@@ -86,6 +87,7 @@ private:
     void OnMinimize();
     void OnMp3ToWave();
     void OnWaveToMp3();
+    SoundFileKind SourceKind() const; // the kind the direction converts
     void OnExit();
     void OnHelp();
     void OnVisitWebsite();
@@ -133,7 +135,6 @@ private:
     void AdvanceBatch(int message);
     void EndBatch();
     bool EnsureFolder(const QString& folder);
-    bool FolderExists(const QString& folder) const;
     void StopConversion();
     void CountFilesToConvert();
     void RunSteps(int message);

@@ -3,10 +3,10 @@
 // keys and menus.
 #include "MainDialog.h"
 
-#include "BatchText.h"
 #include "FileOps.h"
 #include "FilePicker.h"
 #include "MessageBox.h"
+#include "Paths.h"
 #include "RenameDialog.h"
 #include "resource.h"
 
@@ -103,7 +103,7 @@ bool IsNameInFolder(const QString& name) {
 // The files of `kind` among `paths`, each folder replaced by the matching
 // files it and its subfolders hold (by name, a folder's own files first).
 // Linked subfolders are passed over, so a link to a parent cannot loop.
-QStringList FilesOfKind(const QStringList& paths, const QString& kind) {
+QStringList FilesOfKind(const QStringList& paths, SoundFileKind kind) {
     QStringList files;
     for (const QString& path : paths) {
         const QFileInfo info(path);
@@ -116,7 +116,7 @@ QStringList FilesOfKind(const QStringList& paths, const QString& kind) {
                      QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
                 inside << entry.absoluteFilePath();
             files << FilesOfKind(inside, kind);
-        } else if (info.isFile() && HasExtension(path, kind)) {
+        } else if (info.isFile() && SoundFileKindOf(path) == kind) {
             files << info.absoluteFilePath();
         }
     }
@@ -155,8 +155,7 @@ void CMainDialog::OnAddFiles() {
 // Dropped files join the list as a choice in the Open File dialog would:
 // only the direction's kind, in the same order; folders give their files.
 void CMainDialog::OnDropFiles(const QStringList& paths) {
-    const QString kind = m_nDirection == WAVE_TO_MP3 ? ".wav" : ".mp3";
-    const QStringList files = FilesOfKind(paths, kind);
+    const QStringList files = FilesOfKind(paths, SourceKind());
     if (!files.isEmpty())
         m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(files));
 }

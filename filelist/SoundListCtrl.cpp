@@ -1,5 +1,7 @@
 #include "SoundListCtrl.h"
 
+#include "Paths.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -89,15 +91,4 @@ QString CSoundListCtrl::RecordText(const CItemDataBase* record, int column) cons
     if (column == COLUMN_STATUS)
         return QString();
     return RecordField(record, column);
-}
-
-QString JoinFolderAndName(const QString& folder, const QString& name) {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-QString FolderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QString();
-    return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
