@@ -51,30 +51,33 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// Brindle only reads what is dropped, so whatever the source proposes, a drop
+// it takes is a copy: a source told "moved" might delete the originals. A drag
+// without local files, or one that offers no copy, is refused. True when taken.
+bool AcceptAsCopy(QDropEvent* event, const QStringList& paths) {
+    if (paths.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
 } // namespace
 
 void CSoundListCtrl::dragEnterEvent(QDragEnterEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    AcceptAsCopy(event, LocalFiles(event->mimeData()));
 }
 
 void CSoundListCtrl::dragMoveEvent(QDragMoveEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    AcceptAsCopy(event, LocalFiles(event->mimeData()));
 }
 
 void CSoundListCtrl::dropEvent(QDropEvent* event) {
     const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit FilesDropped(paths);
+    if (AcceptAsCopy(event, paths))
+        emit FilesDropped(paths);
 }
 
 // Sorting compares the records of the marked column, ignoring letter case.

@@ -11,22 +11,27 @@ namespace {
 
 class ListDropTest : public MainWindowFixture {
 protected:
-    // Drags `paths` over the list and drops them; whether the drop was taken.
-    bool Drop(const QStringList& paths) {
+    // Drags `paths` over the list and drops them, as a source offering
+    // `actions` with `modifiers` held; the action the drop ended with, or
+    // Qt::IgnoreAction when it was refused.
+    Qt::DropAction StartDrop(const QStringList& paths, Qt::DropActions actions = Qt::CopyAction,
+                             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& path : paths)
             urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
         const QPoint centre = m_list->viewport()->rect().center();
-        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(centre, actions, &data, Qt::LeftButton, modifiers);
         QApplication::sendEvent(m_list->viewport(), &enter);
         if (!enter.isAccepted())
-            return false;
-        QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            return Qt::IgnoreAction;
+        QDropEvent drop(QPointF(centre), actions, &data, Qt::LeftButton, modifiers);
         QApplication::sendEvent(m_list->viewport(), &drop);
-        return drop.isAccepted();
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
+
+    bool Drop(const QStringList& paths) { return StartDrop(paths) != Qt::IgnoreAction; }
 };
 
 // A folder is walked into its subfolders, but a link back up does not loop.
@@ -57,6 +62,29 @@ TEST_F(ListDropTest, DroppedFilesAndFoldersAddTheDirectionsKindInTheChoicesOrder
     // Listed paths are added again, as Add does.
     ASSERT_TRUE(Drop({other}));
     EXPECT_EQ(m_list->GetItemCount(), 6);
+}
+
+// Whatever the source proposes, a drop is a copy: a source told "moved" may
+// delete the user's originals. A drag that offers no copy is refused.
+TEST_F(ListDropTest, ADropIsAlwaysACopy) {
+    OpenWindow();
+    const QString song = MakeFile("song.mp3");
+    struct Case {
+        Qt::DropActions offered;
+        Qt::KeyboardModifiers held;
+        Qt::DropAction proposed;
+        Qt::DropAction ends;
+    };
+    const Qt::DropActions any = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    for (const Case& drag :
+         {Case{any, Qt::ShiftModifier, Qt::MoveAction, Qt::CopyAction},
+          Case{any, Qt::AltModifier, Qt::LinkAction, Qt::CopyAction},
+          Case{Qt::MoveAction, Qt::NoModifier, Qt::MoveAction, Qt::IgnoreAction}}) {
+        const QDropEvent proposal(QPointF(), drag.offered, nullptr, Qt::LeftButton, drag.held);
+        ASSERT_EQ(proposal.proposedAction(), drag.proposed);
+        EXPECT_EQ(StartDrop({song}, drag.offered, drag.held), drag.ends) << int(drag.proposed);
+    }
+    EXPECT_EQ(m_list->GetItemCount(), 2);
 }
 
 } // namespace
