@@ -318,6 +318,12 @@ SoundFileKind CMainDialog::SourceKind() const {
     return m_nDirection == WAVE_TO_MP3 ? SoundFileKind::Wave : SoundFileKind::Mp3;
 }
 
+// Esc and closing the window end a folder walk at once, before the window goes.
+void CMainDialog::OnCancel() {
+    StopWalks();
+    CToolTipDialog::OnCancel();
+}
+
 void CMainDialog::OnExit() {
     StopConversion();
     EndProcess(0);

@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <array>
+#include <deque>
 #include <unordered_set>
 
 class QLabel;
@@ -63,6 +64,9 @@ public:
     void SendStep(int message);
     void OnSysCommand(int command);
 
+    // A worker is walking dropped folders, or drops wait for it.
+    bool IsWalkingFolders() const { return m_bWalking; }
+
     ConversionDirection Direction() const { return m_nDirection; }
     const QString& ProgramFolder() const { return m_strProgramFolder; }
     CHoverStatic* Button(int controlId);
@@ -71,6 +75,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnOK() override {} // Enter does nothing in the main window.
+    void OnCancel() override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -97,6 +102,9 @@ private:
     void InitFileList();
     void OnAddFiles();
     void OnDropFiles(const QStringList& paths);
+    void StartNextWalk();
+    void InsertWalkedFiles(const QStringList& files);
+    void StopWalks();
     void OnClearMenu();
     void OnClearAll();
     void OnClearChecked();
@@ -188,6 +196,16 @@ private:
     QString m_strSourceFile;
     QString m_strTargetFile;
     CWorkerThreads m_workerThreads; // stopped before the controls go
+    // Dropped paths wait here, each with the kind of its moment, until the
+    // walk before them ends; the running walk inserts its rows at m_nWalkRow.
+    struct PendingWalk {
+        QStringList paths;
+        SoundFileKind kind;
+    };
+    std::deque<PendingWalk> m_pendingWalks;
+    bool m_bWalking = false;
+    int m_nWalkRow = 0;
+    CWorkerThreads m_folderWalker; // stopped before the walk's state goes
     QIcon m_hMainIcon;
 
     QLabel* m_pBackground = nullptr;
