@@ -64,6 +64,9 @@ public:
     void SendStep(int message);
     void OnSysCommand(int command);
 
+    // Files and folders given at start-up: the first sound file among them
+    // chooses the direction, then they join the list as a drop of them would.
+    void OpenFiles(const QStringList& paths);
     // A worker is walking dropped folders, or drops wait for it.
     bool IsWalkingFolders() const { return m_bWalking; }
 

@@ -100,6 +100,16 @@ bool IsNameInFolder(const QString& name) {
            !name.contains(QChar(0));
 }
 
+// The kind of the first existing sound file among `paths`; folders do not count.
+SoundFileKind FirstSoundFileKind(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const SoundFileKind kind = SoundFileKindOf(path);
+        if (kind != SoundFileKind::Other && QFileInfo(path).isFile())
+            return kind;
+    }
+    return SoundFileKind::Other;
+}
+
 } // namespace
 
 void CMainDialog::InitFileList() {
@@ -131,6 +141,14 @@ void CMainDialog::OnAddFiles() {
     if (!paths)
         return;
     m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(*paths));
+}
+
+void CMainDialog::OpenFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    if (FirstSoundFileKind(paths) == SoundFileKind::Wave)
+        OnCommand(IDC_WAVETOMP3);
+    OnDropFiles(paths);
 }
 
 // Dropped files join the list as a choice in the Open File dialog would:
