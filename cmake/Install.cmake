@@ -33,15 +33,21 @@ foreach(size ${BRINDLE_ICON_SIZES})
 endforeach()
 
 # What Debian asks of every package: the copyright and the package's
-# changelog, compressed reproducibly, beside the help page.
+# changelog beside the help page, and a manual page; the last two compressed
+# reproducibly.
+function(brindle_gzip source output)
+  add_custom_command(OUTPUT ${output}
+                     COMMAND gzip -9nc ${source} > ${output}
+                     DEPENDS ${source})
+endfunction()
 set(BRINDLE_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
-add_custom_command(
-  OUTPUT ${BRINDLE_CHANGELOG}
-  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/res/debian/changelog > ${BRINDLE_CHANGELOG}
-  DEPENDS ${CMAKE_SOURCE_DIR}/res/debian/changelog)
-add_custom_target(brindle_changelog ALL DEPENDS ${BRINDLE_CHANGELOG})
+set(BRINDLE_MANUAL ${CMAKE_BINARY_DIR}/brindle.1.gz)
+brindle_gzip(${CMAKE_SOURCE_DIR}/res/debian/changelog ${BRINDLE_CHANGELOG})
+brindle_gzip(${CMAKE_SOURCE_DIR}/docs/brindle.1 ${BRINDLE_MANUAL})
+add_custom_target(brindle_compressed_docs ALL DEPENDS ${BRINDLE_CHANGELOG} ${BRINDLE_MANUAL})
 install(FILES ${CMAKE_SOURCE_DIR}/res/debian/copyright ${BRINDLE_CHANGELOG}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindle)
+install(FILES ${BRINDLE_MANUAL} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # cpack -G DEB: brindle_2.17-1_amd64.deb (upstream version and Debian
 # revision), its dependencies read off the libraries the program and the

@@ -113,8 +113,8 @@ TEST_F(InstallTest, AnOrdinaryUserConvertsWithSettingsInTheirConfigurationFolder
 
 // What a desktop and Debian read of the install: the desktop entry hands the
 // files to open to the program and names the media types Brindle reads, both
-// metadata files validate, and the copyright and changelog are where Debian
-// looks for them.
+// metadata files validate, and the copyright, changelog and manual page are
+// where Debian looks for them.
 TEST_F(InstallTest, TheDesktopOpensSoundFilesWithBrindle) {
     const QString entry = Prefix() + "/share/applications/org.example.brindle.desktop";
     const QString metainfo = Prefix() + "/share/metainfo/org.example.brindle.metainfo.xml";
@@ -136,6 +136,7 @@ TEST_F(InstallTest, TheDesktopOpensSoundFilesWithBrindle) {
     QByteArray changelog;
     EXPECT_TRUE(RunTool("gzip", {"-dc", doc + "changelog.Debian.gz"}, &changelog));
     EXPECT_TRUE(changelog.startsWith("brindle (2.17-1) ")) << changelog.left(80).toStdString();
+    EXPECT_TRUE(RunTool("gzip", {"-t", Prefix() + "/share/man/man1/brindle.1.gz"}));
 }
 
 TEST(BuildTreeLayout, EverythingStaysBesideTheProgram) {
