@@ -6,6 +6,7 @@
 #include "DialogUnits.h"
 #include "MessageBox.h"
 #include "OptionFile.h"
+#include "Paths.h"
 #include "ProcessEnd.h"
 #include "ProgramFolder.h"
 #include "SplashWindow.h"
@@ -311,6 +312,16 @@ void CMainDialog::OnWaveToMp3() {
     Button(IDC_WAVETOMP3)->SetBitmap(IDB_WAVETOMP3_CHECKED);
     Button(IDC_MP3TOWAVE)->SetBitmap(IDB_MP3TOWAVE);
     m_nDirection = WAVE_TO_MP3;
+}
+
+SoundFileKind CMainDialog::SourceKind() const {
+    return m_nDirection == WAVE_TO_MP3 ? SoundFileKind::Wave : SoundFileKind::Mp3;
+}
+
+// Esc and closing the window end a folder walk at once, before the window goes.
+void CMainDialog::OnCancel() {
+    StopWalks();
+    CToolTipDialog::OnCancel();
 }
 
 void CMainDialog::OnExit() {

@@ -18,10 +18,12 @@
 #include <QString>
 
 #include <array>
+#include <deque>
 #include <unordered_set>
 
 class QLabel;
 class QMenu;
+enum class SoundFileKind;
 
 enum ConversionDirection { MP3_TO_WAVE = 0, WAVE_TO_MP3 = 1 };
 
@@ -62,6 +64,12 @@ public:
     void SendStep(int message);
     void OnSysCommand(int command);
 
+    // Files and folders given at start-up: the first sound file among them
+    // chooses the direction, then they join the list as a drop of them would.
+    void OpenFiles(const QStringList& paths);
+    // A worker is walking dropped folders, or drops wait for it.
+    bool IsWalkingFolders() const { return m_bWalking; }
+
     ConversionDirection Direction() const { return m_nDirection; }
     const QString& ProgramFolder() const { return m_strProgramFolder; }
     CHoverStatic* Button(int controlId);
@@ -70,6 +78,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnOK() override {} // Enter does nothing in the main window.
+    void OnCancel() override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -86,6 +95,7 @@ private:
     void OnMinimize();
     void OnMp3ToWave();
     void OnWaveToMp3();
+    SoundFileKind SourceKind() const; // the kind the direction converts
     void OnExit();
     void OnHelp();
     void OnVisitWebsite();
@@ -95,6 +105,9 @@ private:
     void InitFileList();
     void OnAddFiles();
     void OnDropFiles(const QStringList& paths);
+    void StartNextWalk();
+    void InsertWalkedFiles(const QStringList& files);
+    void StopWalks();
     void OnClearMenu();
     void OnClearAll();
     void OnClearChecked();
@@ -133,7 +146,6 @@ private:
     void AdvanceBatch(int message);
     void EndBatch();
     bool EnsureFolder(const QString& folder);
-    bool FolderExists(const QString& folder) const;
     void StopConversion();
     void CountFilesToConvert();
     void RunSteps(int message);
@@ -187,6 +199,16 @@ private:
     QString m_strSourceFile;
     QString m_strTargetFile;
     CWorkerThreads m_workerThreads; // stopped before the controls go
+    // Dropped paths wait here, each with the kind of its moment, until the
+    // walk before them ends; the running walk inserts its rows at m_nWalkRow.
+    struct PendingWalk {
+        QStringList paths;
+        SoundFileKind kind;
+    };
+    std::deque<PendingWalk> m_pendingWalks;
+    bool m_bWalking = false;
+    int m_nWalkRow = 0;
+    CWorkerThreads m_folderWalker; // stopped before the walk's state goes
     QIcon m_hMainIcon;
 
     QLabel* m_pBackground = nullptr;

@@ -6,6 +6,7 @@
 #include "BatchText.h"
 #include "EncodeWorker.h"
 #include "MessageBox.h"
+#include "Paths.h"
 #include "Strings.h"
 #include "resource.h"
 
@@ -65,8 +66,8 @@ void CMainDialog::CountFilesToConvert() {
         if (!m_pList->GetCheck(row))
             continue;
         const QString path = m_pList->GetFullPath(row);
-        if (!HasExtension(path, toMp3 ? ".wav" : ".mp3")) {
-            SetStatus(row, "Failed");
+        if (SoundFileKindOf(path) != SourceKind()) {
+            SetStatus(row, kStatusFailed);
         } else if (toMp3) {
             ++m_nFilesTotal;
         } else if (m_pSoundControl->Open(path, QString()) == 0) {
@@ -112,8 +113,8 @@ void CMainDialog::RunSteps(int message) {
 CMainDialog::StepEnd CMainDialog::WaveStep() {
     const QString name = m_pList->GetItemText(m_nCurRow, Column::COLUMN_NAME);
     const QString source = m_pList->GetFullPath(m_nCurRow);
-    if (!HasExtension(source, ".wav")) {
-        SetStatus(m_nCurRow, "Failed");
+    if (SoundFileKindOf(source) != SoundFileKind::Wave) {
+        SetStatus(m_nCurRow, kStatusFailed);
         return StepEnd::NextRow;
     }
     m_strSourceFile = source;
@@ -121,7 +122,7 @@ CMainDialog::StepEnd CMainDialog::WaveStep() {
         m_strTargetFile = ReplaceExtension(source, ".mp3");
     } else {
         if (!EnsureFolder(m_strMp3Folder)) { // its question lets the user change the list
-            SetCurrentStatus("Failed");
+            SetCurrentStatus(kStatusFailed);
             return StepEnd::NextRow;
         }
         m_strTargetFile = JoinFolderAndName(m_strMp3Folder, ReplaceExtension(name, ".mp3"));
@@ -150,7 +151,7 @@ void CMainDialog::StartEncodeWorker() {
 // The end of a worker's file, carried out on the UI thread while it waits.
 void CMainDialog::FinishWaveFile() {
     m_pBatchProgress->setValue(m_nFilesStarted);
-    SetCurrentStatus("Success");
+    SetCurrentStatus(kStatusSuccess);
     AdvanceBatch(WM_WAVETOMP3_STEP);
 }
 
@@ -161,7 +162,7 @@ void CMainDialog::FinishWaveFile() {
 void CMainDialog::FailWaveFile(const QString& message, bool fileAtFault) {
     if (!message.isEmpty())
         ShowMessage(message, "Error", MB_OK, nullptr);
-    SetCurrentStatus("Failed");
+    SetCurrentStatus(kStatusFailed);
     if (fileAtFault) {
         m_pBatchProgress->setValue(m_nFilesStarted);
         AdvanceBatch(WM_WAVETOMP3_STEP);
@@ -200,10 +201,10 @@ CMainDialog::StepEnd CMainDialog::Mp3Step() {
         const int current = CurrentBatchRow(); // the box let the user change the list
         for (int row = current < 0 ? m_nDeletedAt : current; row < m_pList->GetItemCount(); ++row)
             if (m_batchItems.contains(m_pList->GetItemData(row)))
-                SetStatus(row, "failed");
+                SetStatus(row, kStatusMp3Failed);
         return StepEnd::Stopped;
     }
-    SetStatus(m_nCurRow, "failed");
+    SetStatus(m_nCurRow, kStatusMp3Failed);
     return StepEnd::NextRow;
 }
 
@@ -215,7 +216,7 @@ void CMainDialog::OnProgress(int position) {
 void CMainDialog::OnFinished() {
     m_lDoneLength += m_lFileLength;
     m_pSoundControl->Close();
-    SetCurrentStatus("Success");
+    SetCurrentStatus(kStatusSuccess);
     AdvanceBatch(WM_MP3TOWAVE_STEP);
 }
 
@@ -224,7 +225,7 @@ void CMainDialog::OnFinished() {
 void CMainDialog::OnSoundError(int, const QString&) {
     m_lDoneLength += m_lFileLength;
     m_pSoundControl->Close();
-    SetCurrentStatus("failed");
+    SetCurrentStatus(kStatusMp3Failed);
     AdvanceBatch(WM_MP3TOWAVE_STEP);
 }
 
@@ -326,14 +327,9 @@ void CMainDialog::HideBars() {
     setWindowTitle(kProductTitle);
 }
 
-bool CMainDialog::FolderExists(const QString& folder) const {
-    struct stat info {};
-    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // Only the last level is created; a missing parent makes it fail.
 bool CMainDialog::EnsureFolder(const QString& folder) {
-    if (FolderExists(folder))
+    if (IsFolder(folder))
         return true;
     if (!m_bAutoCreate && ShowMessage("Destination folder doesn't exist, do you want to create it?",
                                       "Message", MB_OKCANCEL, this) != IDOK)

@@ -3,15 +3,15 @@
 // keys and menus.
 #include "MainDialog.h"
 
-#include "BatchText.h"
 #include "FileOps.h"
 #include "FilePicker.h"
+#include "FolderWalk.h"
 #include "MessageBox.h"
+#include "Paths.h"
 #include "RenameDialog.h"
 #include "resource.h"
 
 #include <QCursor>
-#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -100,27 +100,14 @@ bool IsNameInFolder(const QString& name) {
            !name.contains(QChar(0));
 }
 
-// The files of `kind` among `paths`, each folder replaced by the matching
-// files it and its subfolders hold (by name, a folder's own files first).
-// Linked subfolders are passed over, so a link to a parent cannot loop.
-QStringList FilesOfKind(const QStringList& paths, const QString& kind) {
-    QStringList files;
+// The kind of the first existing sound file among `paths`; folders do not count.
+SoundFileKind FirstSoundFileKind(const QStringList& paths) {
     for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            const QDir folder(path);
-            QStringList inside;
-            for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name))
-                inside << entry.absoluteFilePath();
-            for (const QFileInfo& entry : folder.entryInfoList(
-                     QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
-                inside << entry.absoluteFilePath();
-            files << FilesOfKind(inside, kind);
-        } else if (info.isFile() && HasExtension(path, kind)) {
-            files << info.absoluteFilePath();
-        }
+        const SoundFileKind kind = SoundFileKindOf(path);
+        if (kind != SoundFileKind::Other && QFileInfo(path).isFile())
+            return kind;
     }
-    return files;
+    return SoundFileKind::Other;
 }
 
 } // namespace
@@ -140,6 +127,10 @@ void CMainDialog::InitFileList() {
     });
     connect(m_pList, &CSoundListCtrl::FilesDropped, this, &CMainDialog::OnDropFiles);
     connect(m_pList, &CFullRowListCtrl::ItemAboutToBeDeleted, this, &CMainDialog::ForgetBatchRow);
+    connect(m_pList, &CFullRowListCtrl::ItemAboutToBeDeleted, this, [this](int row) {
+        if (row < m_nWalkRow)
+            --m_nWalkRow;
+    });
     connect(m_pList, &CFullRowListCtrl::AllItemsAboutToBeDeleted, this,
             &CMainDialog::ForgetAllBatchRows);
 }
@@ -152,13 +143,55 @@ void CMainDialog::OnAddFiles() {
     m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(*paths));
 }
 
+void CMainDialog::OpenFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    if (FirstSoundFileKind(paths) == SoundFileKind::Wave)
+        OnCommand(IDC_WAVETOMP3);
+    OnDropFiles(paths);
+}
+
 // Dropped files join the list as a choice in the Open File dialog would:
-// only the direction's kind, in the same order; folders give their files.
+// only the direction's kind at the drop, in the same order; folders give
+// their files. A worker walks them, one drop after the other, so a large
+// folder never holds up the window.
 void CMainDialog::OnDropFiles(const QStringList& paths) {
-    const QString kind = m_nDirection == WAVE_TO_MP3 ? ".wav" : ".mp3";
-    const QStringList files = FilesOfKind(paths, kind);
-    if (!files.isEmpty())
-        m_pList->InsertItems(m_pList->GetItemCount(), RecordsInReverse(files));
+    m_pendingWalks.push_back({paths, SourceKind()});
+    if (!m_bWalking)
+        StartNextWalk();
+}
+
+void CMainDialog::StartNextWalk() {
+    m_bWalking = !m_pendingWalks.empty();
+    if (!m_bWalking)
+        return;
+    const PendingWalk walk = std::move(m_pendingWalks.front());
+    m_pendingWalks.pop_front();
+    m_nWalkRow = m_pList->GetItemCount();
+    m_folderWalker.Start([this, walk] {
+        const std::stop_token stop = m_folderWalker.StopToken();
+        const FolderWalkCalls calls{
+            [stop] { return stop.stop_requested(); },
+            [this](const QStringList& files) {
+                return m_folderWalker.CallUi([&] { InsertWalkedFiles(files); });
+            },
+        };
+        WalkSoundFiles(walk.paths, walk.kind, calls);
+        m_folderWalker.CallUi([this] { StartNextWalk(); });
+    });
+}
+
+// Each batch goes in above the walk's earlier ones, so the walk's files end
+// in reverse order, as those of one choice do.
+void CMainDialog::InsertWalkedFiles(const QStringList& files) {
+    m_pList->InsertItems(m_nWalkRow, RecordsInReverse(files));
+}
+
+// Ends the running walk and forgets the drops waiting for it.
+void CMainDialog::StopWalks() {
+    m_pendingWalks.clear();
+    m_folderWalker.Stop();
+    m_bWalking = false;
 }
 
 void CMainDialog::OnClearMenu() {
@@ -167,11 +200,13 @@ void CMainDialog::OnClearMenu() {
 }
 
 void CMainDialog::OnClearAll() {
+    StopWalks();
     m_pList->DeleteAllItems();
 }
 
 // From the last row down, so the rows still to visit keep their indexes.
 void CMainDialog::OnClearChecked() {
+    StopWalks();
     for (int row = m_pList->GetItemCount() - 1; row >= 0; --row)
         if (m_pList->GetCheck(row))
             m_pList->DeleteItem(row);

@@ -6,7 +6,7 @@
 #include "MainDialog.h"
 
 #include "MessageBox.h"
-#include "PlayList.h"
+#include "Paths.h"
 #include "PlayerDialog.h"
 #include "WavePlayer.h"
 #include "resource.h"

@@ -29,7 +29,7 @@ void AddSampleRows(CSoundListCtrl* list) {
     list->SetCheck(0, true);
     list->SetCheck(1, true);
     list->SetCheck(3, true);
-    list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
+    list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, kStatusSuccess);
     list->SetSelectedRow(2);
 }
 

@@ -70,7 +70,7 @@ int RunBatchHere(int argc, char** argv) {
     });
     app.exec();
     for (int row = 0; row < list->GetItemCount(); ++row)
-        if (list->GetItemText(row, CSoundListCtrl::COLUMN_STATUS) != "Success")
+        if (list->GetItemText(row, CSoundListCtrl::COLUMN_STATUS) != kStatusSuccess)
             return 1;
     QFile report(QString(argv[3]) + "/last-batch");
     if (!report.open(QIODevice::WriteOnly))

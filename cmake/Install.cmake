@@ -32,16 +32,35 @@ foreach(size ${BRINDLE_ICON_SIZES})
           RENAME ${BRINDLE_APP_ID}.png)
 endforeach()
 
-# cpack -G DEB: brindle_2.17_amd64.deb, its dependencies read off the
-# libraries the program and the encoder library link.
+# What Debian asks of every package: the copyright and the package's
+# changelog beside the help page, and a manual page; the last two compressed
+# reproducibly.
+function(brindle_gzip source output)
+  add_custom_command(OUTPUT ${output}
+                     COMMAND gzip -9nc ${source} > ${output}
+                     DEPENDS ${source})
+endfunction()
+set(BRINDLE_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
+set(BRINDLE_MANUAL ${CMAKE_BINARY_DIR}/brindle.1.gz)
+brindle_gzip(${CMAKE_SOURCE_DIR}/res/debian/changelog ${BRINDLE_CHANGELOG})
+brindle_gzip(${CMAKE_SOURCE_DIR}/docs/brindle.1 ${BRINDLE_MANUAL})
+add_custom_target(brindle_compressed_docs ALL DEPENDS ${BRINDLE_CHANGELOG} ${BRINDLE_MANUAL})
+install(FILES ${CMAKE_SOURCE_DIR}/res/debian/copyright ${BRINDLE_CHANGELOG}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindle)
+install(FILES ${BRINDLE_MANUAL} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# cpack -G DEB: brindle_2.17-1_amd64.deb (upstream version and Debian
+# revision), its dependencies read off the libraries the program and the
+# encoder library link.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brindle)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Brindle developers")
 set(CPACK_PACKAGE_CONTACT "Brindle developers <brindle@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Convert sound files between WAV and MP3 in batches")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Brindle gathers wave and MP3 files in a check-box list and converts every checked file, in list order, from MP3 to wave or from wave to MP3. Wave files play directly, MP3 files in a small player.")
+    "Brindle gathers wave and MP3 files in a check-box list and converts every\nchecked file, in list order, from MP3 to wave or from wave to MP3. Wave\nfiles play directly, MP3 files in a small player.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://brindle.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

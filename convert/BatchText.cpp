@@ -4,10 +4,6 @@ QString BatchCounterText(int started, int total) {
     return QString::asprintf("%d%s%d%s", started, "  of  ", total, "  files");
 }
 
-bool HasExtension(const QString& name, const QString& extension) {
-    return name.right(4).compare(extension, Qt::CaseInsensitive) == 0;
-}
-
 QString ReplaceExtension(const QString& name, const QString& extension) {
     return name.left(std::max<qsizetype>(0, name.size() - 4)) + extension;
 }

@@ -1,5 +1,7 @@
 #include "SoundListCtrl.h"
 
+#include "Paths.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -49,30 +51,33 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// Brindle only reads what is dropped, so whatever the source proposes, a drop
+// it takes is a copy: a source told "moved" might delete the originals. A drag
+// without local files, or one that offers no copy, is refused. True when taken.
+bool AcceptAsCopy(QDropEvent* event, const QStringList& paths) {
+    if (paths.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
 } // namespace
 
 void CSoundListCtrl::dragEnterEvent(QDragEnterEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    AcceptAsCopy(event, LocalFiles(event->mimeData()));
 }
 
 void CSoundListCtrl::dragMoveEvent(QDragMoveEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    AcceptAsCopy(event, LocalFiles(event->mimeData()));
 }
 
 void CSoundListCtrl::dropEvent(QDropEvent* event) {
     const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit FilesDropped(paths);
+    if (AcceptAsCopy(event, paths))
+        emit FilesDropped(paths);
 }
 
 // Sorting compares the records of the marked column, ignoring letter case.
@@ -89,15 +94,4 @@ QString CSoundListCtrl::RecordText(const CItemDataBase* record, int column) cons
     if (column == COLUMN_STATUS)
         return QString();
     return RecordField(record, column);
-}
-
-QString JoinFolderAndName(const QString& folder, const QString& name) {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-QString FolderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QString();
-    return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }

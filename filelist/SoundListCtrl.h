@@ -7,6 +7,15 @@
 
 #include <QString>
 
+// The texts a row's Status cell holds besides the empty one.
+inline constexpr const char* kStatusSuccess = "Success"; // the file was converted
+// Not of the direction's kind, or its wave-to-MP3 step could not run.
+inline constexpr const char* kStatusFailed = "Failed";
+inline constexpr const char* kStatusMp3Failed = "failed"; // its MP3-to-wave step failed
+// The row whose wave file was started last; nothing clears it when the sound
+// ends by itself.
+inline constexpr const char* kStatusPlaying = "playing ...";
+
 // The file a row was created for. Moves and renames change the row's cells,
 // never its record; sorting reads the record.
 class CSoundFileItem : public CItemDataBase {
@@ -42,8 +51,3 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 };
-
-// Folder + "/" + name; a folder that already ends in "/" (the root) gives one separator.
-QString JoinFolderAndName(const QString& folder, const QString& name);
-// The folder holding `path`, without a trailing separator except for the root "/".
-QString FolderOf(const QString& path);

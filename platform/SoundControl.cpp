@@ -3,6 +3,7 @@
 #include "AudioOutput.h"
 #include "Mp3Decoder.h"
 #include "Mp3Probe.h"
+#include "Paths.h"
 #include "WaveFile.h"
 
 #include <QAudioSink>
@@ -27,11 +28,6 @@ bool SameFile(const QString& a, const QString& b) {
     return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-bool IsFolder(const QString& path) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 long long FreeBytes(const QString& folder) {

@@ -16,7 +16,7 @@ BRINDLE_PACKAGES=(
     # fonts for the skin and dialogs
     fonts-dejavu-core
     # the Debian package and the checks of the desktop entry and metadata
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
 )
 
 # What scripts/fuzz needs: clang with the libFuzzer and sanitizer runtimes

@@ -1,6 +1,6 @@
 // Wave-to-MP3 batches on the real main window, their output checked with ffmpeg.
 #include "BatchTestWindow.h"
-#include "PlayList.h"
+#include "SoundListCtrl.h"
 #include "SoundServer.h"
 #include "WavePlayer.h"
 

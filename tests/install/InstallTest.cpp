@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -168,6 +169,34 @@ TEST(DebianPackage, InstallsTheProgramsFilesAndDependsOnItsLibraries) {
          {"libqt6widgets6", "libqt6multimedia6", "libmp3lame0", "libmpg123-0", "qt6-qpa-plugins"})
         EXPECT_TRUE(depends.contains(package))
             << package << " in " << depends.join(", ").toStdString();
+}
+
+// What a desktop and Debian read of the install: the desktop entry hands the
+// files to open to the program and names the media types Brindle reads, both
+// metadata files validate, and the copyright, changelog and manual page are
+// where Debian looks for them.
+TEST_F(InstallTest, TheDesktopOpensSoundFilesWithBrindle) {
+    const QString entry = Prefix() + "/share/applications/org.example.brindle.desktop";
+    const QString metainfo = Prefix() + "/share/metainfo/org.example.brindle.metainfo.xml";
+    EXPECT_TRUE(RunTool("desktop-file-validate", {entry}));
+    EXPECT_TRUE(RunTool("appstreamcli", {"validate", "--no-net", metainfo}));
+    const QStringList lines = QString::fromUtf8(ReadAll(entry)).split('\n');
+    EXPECT_TRUE(lines.contains("Exec=brindle %F"));
+    const QStringList mimeLines = lines.filter(QRegularExpression("^MimeType="));
+    ASSERT_EQ(mimeLines.size(), 1);
+    const QStringList types = mimeLines[0].mid(9).split(';', Qt::SkipEmptyParts);
+    const QByteArray provides = ReadAll(metainfo);
+    for (const QString type : {"audio/x-wav", "audio/wav", "audio/vnd.wave", "audio/mpeg"}) {
+        EXPECT_TRUE(types.contains(type)) << type.toStdString();
+        EXPECT_TRUE(provides.contains(("<mediatype>" + type + "</mediatype>").toUtf8()))
+            << type.toStdString();
+    }
+    const QString doc = Prefix() + "/share/doc/brindle/";
+    EXPECT_TRUE(ReadAll(doc + "copyright").startsWith("Format: "));
+    QByteArray changelog;
+    EXPECT_TRUE(RunTool("gzip", {"-dc", doc + "changelog.Debian.gz"}, &changelog));
+    EXPECT_TRUE(changelog.startsWith("brindle (2.17-1) ")) << changelog.left(80).toStdString();
+    EXPECT_TRUE(RunTool("gzip", {"-t", Prefix() + "/share/man/man1/brindle.1.gz"}));
 }
 
 TEST(BuildTreeLayout, EverythingStaysBesideTheProgram) {

@@ -42,5 +42,5 @@ int main(int argc, char** argv) {
     (void)QTest::qWaitFor([&] { return !status().isEmpty(); }, 60000); // the status line tells
     std::printf("status=%s\n", qPrintable(status()));
     std::fflush(stdout);
-    EndProcess(status() == "Success" ? 0 : 1);
+    EndProcess(status() == kStatusSuccess ? 0 : 1);
 }
