@@ -165,7 +165,7 @@ void CMainDialog::CreateControls() {
         auto* button = new CHoverStatic(this);
         button->Bind(place.id, place.bitmap);
         button->move(DialogUnitsToPixelsX(place.x), DialogUnitsToPixelsY(place.y));
-        button->resize(button->pixmap().size());
+        button->resize(button->pixmap().deviceIndependentSize().toSize());
         connect(button, &CHoverStatic::Clicked, this, &CMainDialog::OnCommand);
         m_buttons[i] = button;
     }

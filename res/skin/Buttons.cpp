@@ -1,5 +1,7 @@
 #include "Buttons.h"
 
+#include "Captions.h"
+
 namespace skin {
 
 namespace {
@@ -74,7 +76,7 @@ QImage ExitButton(Look look) {
     QPainter painter(&image);
     PrepareAntialiased(painter);
     DrawGlyph(painter, Glyph::Exit, QRectF(9, 5, 14, 14), look);
-    DrawLabel(painter, QRectF(27, 0, 32, 24), QStringLiteral("Exit"), SkinFont(13, true),
+    DrawLabel(painter, QRectF(27, 0, 32, 24), ButtonCaptionOf(IDC_EXIT), SkinFont(13, true),
               GlyphColour(look), Qt::AlignLeft | Qt::AlignVCenter);
     return image;
 }
@@ -94,8 +96,8 @@ QImage WebsiteButton(Look look) {
         painter.drawRoundedRect(QRectF(0.5, 0.5, 110, 18), 9, 9);
     }
     const QColor ink = hover ? kCyan : QColor(204, 220, 244);
-    DrawLabel(painter, QRectF(6, 0, 99, 18), QStringLiteral("brindle.example.org"),
-              SkinFont(10, false), ink);
+    DrawLabel(painter, QRectF(6, 0, 99, 18), ButtonCaptionOf(IDC_WEBSITE), SkinFont(10, false),
+              ink);
     if (hover) {
         painter.setPen(QPen(ink, 1));
         painter.drawLine(QPointF(9, 15.5), QPointF(102, 15.5));
