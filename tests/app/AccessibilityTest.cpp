@@ -65,10 +65,11 @@ void CollectUnnamed(QAccessibleInterface* parent, const QString& path, QStringLi
     }
 }
 
-QStringList UnnamedControls(QWidget* window) {
+// Those controls of `window`, one a line; empty when every one has a name.
+std::string UnnamedControls(QWidget* window) {
     QStringList unnamed;
     CollectUnnamed(Accessible(window), window->metaObject()->className(), unnamed);
-    return unnamed;
+    return unnamed.join("\n").toStdString();
 }
 
 class AccessibleMainWindowTest : public BatchWindowTest {
@@ -184,28 +185,28 @@ class AccessibleWindowsTest : public MainWindowFixture {};
 
 TEST_F(AccessibleWindowsTest, NoControlAPersonCanActOnIsUnnamed) {
     OpenWindow();
-    EXPECT_EQ(UnnamedControls(m_dialog.get()), QStringList());
+    EXPECT_EQ(UnnamedControls(m_dialog.get()), "");
 
     COptionsDialog options(nullptr, ProgramFolder());
     options.m_options.SetDefaults(m_folder.path());
     ASSERT_TRUE(options.Create());
     options.show();
-    EXPECT_EQ(UnnamedControls(&options), QStringList());
+    EXPECT_EQ(UnnamedControls(&options), "");
 
     CRenameDialog rename;
     rename.m_strOldName = "song.mp3";
     ASSERT_TRUE(rename.Create());
     rename.show();
-    EXPECT_EQ(UnnamedControls(&rename), QStringList());
+    EXPECT_EQ(UnnamedControls(&rename), "");
 
     CAboutDialog about;
     about.show();
-    EXPECT_EQ(UnnamedControls(&about), QStringList());
+    EXPECT_EQ(UnnamedControls(&about), "");
 
     FolderPickerWindow picker(nullptr, LoadString(IDS_DIRECTORY_NAME), true);
     picker.show();
     picker.SetSelection(Music());
-    EXPECT_EQ(UnnamedControls(&picker), QStringList());
+    EXPECT_EQ(UnnamedControls(&picker), "");
 }
 
 // The player's buttons are named by their captions, and its running time
@@ -219,7 +220,7 @@ TEST_F(AccessibleWindowsTest, ThePlayersButtonsAndTimeSpeak) {
     player.m_strFullPath = song;
     ASSERT_TRUE(player.Create());
     player.show();
-    EXPECT_EQ(UnnamedControls(&player), QStringList());
+    EXPECT_EQ(UnnamedControls(&player), "");
     EXPECT_EQ(NameOf(ChildById(&player, IDC_PLAYER_PLAY)), "Play");
     auto* time = ChildById<QLabel>(&player, IDC_PLAYER_TIME);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !time->text().isEmpty(); }, 5000));

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
-"""Presses Brindle's Options button as a screen reader would, over AT-SPI.
+"""Works Brindle's main window as a screen reader would, over AT-SPI.
 
 Run on a session bus (dbus-run-session) and an X display (xvfb-run); the
 accessibility bus is started on demand by the session bus. Starts the program
-given with Qt's accessibility bridge on, finds the push button named like
-Options' tool tip, presses it through its action and waits for the "Options"
-window. Every wait is bounded and fails loudly.
+given with Qt's accessibility bridge on and finds its eighteen picture buttons
+as named push buttons; presses the wave-to-MP3 direction through its action and
+hears that it became checked; presses the button named like Options' tool tip
+and waits for the "Options" window. Every wait is bounded and fails loudly.
 
     press_options.py <brindle executable>
 """
@@ -19,6 +20,8 @@ import pyatspi
 from gi.repository import GLib
 
 TIMEOUT_S = 30
+MP3_TO_WAVE = "Convert mp3 file to wave file"
+WAVE_TO_MP3 = "Convert wave file to mp3 file"
 
 
 def fail(message):
@@ -62,6 +65,33 @@ def wait_for(what, find, events):
     return found[0]
 
 
+def expect_event(what, event_type, matches, action):
+    """Runs action() and the main loop until an event of event_type that
+    matches arrives; fails after TIMEOUT_S. Listening starts before the action,
+    so the event cannot pass unheard."""
+    loop = GLib.MainLoop()
+    heard = []
+
+    def listen(event):
+        if matches(event) and not heard:
+            heard.append(event)
+            loop.quit()
+
+    def give_up():
+        loop.quit()
+        return False
+
+    pyatspi.Registry.registerEventListener(listen, event_type)
+    timeout = GLib.timeout_add_seconds(TIMEOUT_S, give_up)
+    action()
+    loop.run()
+    pyatspi.Registry.deregisterEventListener(listen, event_type)
+    if heard:
+        GLib.source_remove(timeout)
+    else:
+        fail("no %s within %d s" % (what, TIMEOUT_S))
+
+
 def application(name):
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.name == name:
@@ -80,6 +110,26 @@ def top_level(app, name):
                 window.getState().contains(pyatspi.STATE_SHOWING):
             return window
     return None
+
+
+def checked(node):
+    return node.getState().contains(pyatspi.STATE_CHECKED)
+
+
+def check_picture_buttons(window):
+    buttons = pyatspi.findAllDescendants(
+        window, lambda node: node is not None and node.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+    names = [button.name for button in buttons]
+    if len(buttons) != 18 or not all(names):
+        fail("the main window shows %d push buttons, named %s" % (len(buttons), names))
+    by_name = dict(zip(names, buttons))
+    if not checked(by_name[MP3_TO_WAVE]) or checked(by_name[WAVE_TO_MP3]):
+        fail("MP3 to wave is not the one direction checked at start")
+    expect_event("checked state change of '%s'" % WAVE_TO_MP3, "object:state-changed:checked",
+                 lambda event: event.source.name == WAVE_TO_MP3 and event.detail1 == 1,
+                 lambda: press(by_name[WAVE_TO_MP3]))
+    if checked(by_name[MP3_TO_WAVE]):
+        fail("MP3 to wave is still checked beside wave to MP3")
 
 
 def press(button):
@@ -103,9 +153,10 @@ def main():
     try:
         app = wait_for("application 'brindle' on the accessibility bus",
                        lambda: application("brindle"), ["object:children-changed"])
-        button = wait_for("push button named 'Options'",
-                          lambda: descendant(app, pyatspi.ROLE_PUSH_BUTTON, "Options"),
-                          ["object:children-changed", "window:create"])
+        main = wait_for("window 'Brindle 2.17'", lambda: top_level(app, "Brindle 2.17"),
+                        ["window:create", "object:children-changed"])
+        check_picture_buttons(main)
+        button = descendant(main, pyatspi.ROLE_PUSH_BUTTON, "Options")
         press(button)
         window = wait_for("window 'Options'", lambda: top_level(app, "Options"),
                           ["window:create", "window:activate", "object:children-changed"])
