@@ -18,12 +18,13 @@ QImage Face(int width, int height, Look look, qreal radius) {
 
 } // namespace
 
-QImage ToolButton(Glyph glyph, const QString& label, Look look) {
+QImage ToolButton(Glyph glyph, int controlId, Look look) {
     QImage image = Face(33, 32, look, 4);
     QPainter painter(&image);
     PrepareAntialiased(painter);
     DrawGlyph(painter, glyph, QRectF(9.5, 3, 14, 14), look);
-    DrawLabel(painter, QRectF(2, 18, 29, 12), label, SkinFont(9, true), GlyphColour(look));
+    DrawLabel(painter, QRectF(2, 18, 29, 12), ButtonCaptionOf(controlId), SkinFont(9, true),
+              GlyphColour(look));
     return image;
 }
 
@@ -61,13 +62,14 @@ QImage DirectionButton(const QString& label, bool checked) {
     return image;
 }
 
-QImage CheckButton(Glyph glyph, const QString& label, Look look) {
+QImage CheckButton(Glyph glyph, int controlId, Look look) {
     QImage image = Face(44, 38, look, 5);
     QPainter painter(&image);
     PrepareAntialiased(painter);
     const QRectF glyphBox = glyph == Glyph::Reverse ? QRectF(3, 4, 38, 16) : QRectF(14, 4, 16, 16);
     DrawGlyph(painter, glyph, glyphBox, look);
-    DrawLabel(painter, QRectF(2, 22, 40, 13), label, SkinFont(10, true), GlyphColour(look));
+    DrawLabel(painter, QRectF(2, 22, 40, 13), ButtonCaptionOf(controlId), SkinFont(10, true),
+              GlyphColour(look));
     return image;
 }
 
