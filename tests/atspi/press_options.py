@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Works Brindle's main window as a screen reader would, over AT-SPI.
 
-Run on a session bus (dbus-run-session) and an X display (xvfb-run); the
-accessibility bus is started on demand by the session bus. Starts the program
-given with Qt's accessibility bridge on and finds its eighteen picture buttons
-as named push buttons; presses the wave-to-MP3 direction through its action and
-hears that it became checked; presses the button named like Options' tool tip
-and waits for the "Options" window. Every wait is bounded and fails loudly.
+Run on a session bus (dbus-run-session), which starts the accessibility bus on
+demand, and an X display (xvfb-run). Starts the program given with Qt's
+accessibility bridge on; finds its eighteen picture buttons as named push
+buttons; presses wave to MP3 through its action and hears it become checked;
+presses the button named like Options' tool tip and waits for the "Options"
+window. Every wait is bounded and fails loudly.
 
     press_options.py <brindle executable>
 """
@@ -29,16 +29,17 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, find, events):
-    """Runs the main loop until find() answers something: checked at every
-    event named and every 100 ms (some changes, like an application joining
-    the bus, send no event to us); fails after TIMEOUT_S."""
+def wait_for(what, find, events, poll=True, action=None):
+    """Listens for the events named, runs action(), then runs the main loop
+    until find(event) answers something, asked at each event and, with poll,
+    every 100 ms as well (an application joining the bus sends us no event).
+    Fails after TIMEOUT_S."""
     loop = GLib.MainLoop()
     found = []
 
-    def check(*_):
+    def check(event=None):
         try:
-            value = find()
+            value = find(event)
         except GLib.GError:  # an object went away while we looked at it
             value = None
         if value is not None and not found:
@@ -52,8 +53,12 @@ def wait_for(what, find, events):
 
     for event in events:
         pyatspi.Registry.registerEventListener(check, event)
-    sources = [GLib.timeout_add(100, check), GLib.timeout_add_seconds(TIMEOUT_S, give_up)]
-    if check():
+    sources = [GLib.timeout_add_seconds(TIMEOUT_S, give_up)]
+    if poll:
+        sources.append(GLib.timeout_add(100, check))
+    if action:
+        action()
+    if not poll or check():
         loop.run()
     for event in events:
         pyatspi.Registry.deregisterEventListener(check, event)
@@ -65,80 +70,42 @@ def wait_for(what, find, events):
     return found[0]
 
 
-def expect_event(what, event_type, matches, action):
-    """Runs action() and the main loop until an event of event_type that
-    matches arrives; fails after TIMEOUT_S. Listening starts before the action,
-    so the event cannot pass unheard."""
-    loop = GLib.MainLoop()
-    heard = []
-
-    def listen(event):
-        if matches(event) and not heard:
-            heard.append(event)
-            loop.quit()
-
-    def give_up():
-        loop.quit()
-        return False
-
-    pyatspi.Registry.registerEventListener(listen, event_type)
-    timeout = GLib.timeout_add_seconds(TIMEOUT_S, give_up)
-    action()
-    loop.run()
-    pyatspi.Registry.deregisterEventListener(listen, event_type)
-    if heard:
-        GLib.source_remove(timeout)
-    else:
-        fail("no %s within %d s" % (what, TIMEOUT_S))
-
-
 def application(name):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == name:
-            return app
-    return None
-
-
-def descendant(root, role, name):
-    return pyatspi.findDescendant(
-        root, lambda node: node is not None and node.getRole() == role and node.name == name)
+    return next((app for app in pyatspi.Registry.getDesktop(0) if app and app.name == name), None)
 
 
 def top_level(app, name):
-    for window in app:
-        if window is not None and window.name == name and \
-                window.getState().contains(pyatspi.STATE_SHOWING):
-            return window
-    return None
+    return next((window for window in app if window and window.name == name and
+                 window.getState().contains(pyatspi.STATE_SHOWING)), None)
 
 
 def checked(node):
     return node.getState().contains(pyatspi.STATE_CHECKED)
 
 
-def check_picture_buttons(window):
-    buttons = pyatspi.findAllDescendants(
-        window, lambda node: node is not None and node.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-    names = [button.name for button in buttons]
-    if len(buttons) != 18 or not all(names):
-        fail("the main window shows %d push buttons, named %s" % (len(buttons), names))
-    by_name = dict(zip(names, buttons))
-    if not checked(by_name[MP3_TO_WAVE]) or checked(by_name[WAVE_TO_MP3]):
-        fail("MP3 to wave is not the one direction checked at start")
-    expect_event("checked state change of '%s'" % WAVE_TO_MP3, "object:state-changed:checked",
-                 lambda event: event.source.name == WAVE_TO_MP3 and event.detail1 == 1,
-                 lambda: press(by_name[WAVE_TO_MP3]))
-    if checked(by_name[MP3_TO_WAVE]):
-        fail("MP3 to wave is still checked beside wave to MP3")
-
-
 def press(button):
     action = button.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
-    if "Press" not in names:
-        fail("the button offers no Press action, only %s" % names)
-    if not action.doAction(names.index("Press")):
-        fail("the Press action was refused")
+    if "Press" not in names or not action.doAction(names.index("Press")):
+        fail("%r could not be pressed; its actions: %s" % (button.name, names))
+
+
+def check_picture_buttons(window):
+    buttons = pyatspi.findAllDescendants(
+        window, lambda node: node is not None and node.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+    by_name = {button.name: button for button in buttons}
+    if len(buttons) != 18 or "" in by_name or len(by_name) != 18:
+        fail("the main window shows push buttons named %s" % [b.name for b in buttons])
+    if not checked(by_name[MP3_TO_WAVE]) or checked(by_name[WAVE_TO_MP3]):
+        fail("MP3 to wave is not the one direction checked at start")
+    wait_for("checked state change of %r" % WAVE_TO_MP3,
+             lambda event: event if event and event.source.name == WAVE_TO_MP3 and
+             event.detail1 == 1 else None,
+             ["object:state-changed:checked"], poll=False,
+             action=lambda: press(by_name[WAVE_TO_MP3]))
+    if checked(by_name[MP3_TO_WAVE]):
+        fail("MP3 to wave is still checked beside wave to MP3")
+    return by_name
 
 
 def main():
@@ -152,16 +119,15 @@ def main():
     brindle = subprocess.Popen([program, "/Embedding"], env=environment)
     try:
         app = wait_for("application 'brindle' on the accessibility bus",
-                       lambda: application("brindle"), ["object:children-changed"])
-        main = wait_for("window 'Brindle 2.17'", lambda: top_level(app, "Brindle 2.17"),
-                        ["window:create", "object:children-changed"])
-        check_picture_buttons(main)
-        button = descendant(main, pyatspi.ROLE_PUSH_BUTTON, "Options")
-        press(button)
-        window = wait_for("window 'Options'", lambda: top_level(app, "Options"),
-                          ["window:create", "window:activate", "object:children-changed"])
+                       lambda _: application("brindle"), ["object:children-changed"])
+        main_window = wait_for("window 'Brindle 2.17'", lambda _: top_level(app, "Brindle 2.17"),
+                               ["window:create", "object:children-changed"])
+        options = check_picture_buttons(main_window)["Options"]
+        window = wait_for("window 'Options'", lambda _: top_level(app, "Options"),
+                          ["window:create", "window:activate", "object:children-changed"],
+                          action=lambda: press(options))
         print("PASS: pressed %r, %s window %r appeared" %
-              (button.name, window.getRoleName(), window.name))
+              (options.name, window.getRoleName(), window.name))
     finally:
         brindle.kill()
         brindle.wait(timeout=TIMEOUT_S)
