@@ -151,22 +151,25 @@ void CMainDialog::CreateControls() {
     m_pBatchProgress->setObjectName(QString::number(IDC_BATCH_PROGRESS));
     m_pBatchProgress->setGeometry(DialogRect(8, 305, 309, 11));
     m_pBatchProgress->setTextVisible(false);
+    m_pBatchProgress->setAccessibleName("All files");
 
     m_pList = new CSoundListCtrl(this);
     m_pList->setObjectName(QString::number(IDC_FILELIST));
     m_pList->setGeometry(DialogRect(8, 81, 389, 203));
+    m_pList->setAccessibleName("Sound files");
 
     m_pFileProgress = new QProgressBar(this);
     m_pFileProgress->setObjectName(QString::number(IDC_FILE_PROGRESS));
     m_pFileProgress->setGeometry(DialogRect(8, 290, 224, 11));
     m_pFileProgress->setTextVisible(false);
+    m_pFileProgress->setAccessibleName("Current file");
 
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         const ButtonPlace& place = kButtonPlaces[i];
         auto* button = new CHoverStatic(this);
         button->Bind(place.id, place.bitmap);
         button->move(DialogUnitsToPixelsX(place.x), DialogUnitsToPixelsY(place.y));
-        button->resize(button->pixmap().size());
+        button->resize(button->pixmap().deviceIndependentSize().toSize());
         connect(button, &CHoverStatic::Clicked, this, &CMainDialog::OnCommand);
         m_buttons[i] = button;
     }

@@ -24,10 +24,11 @@ function(brindle_library name)
   target_compile_options(brindle_${name} PRIVATE -Wall -Wextra)
 endfunction()
 
-# brindle_test(<folder-name> [LINKS <targets>...])
-# One GoogleTest binary per test folder, from all its .cpp files, run by CTest.
+# brindle_test(<folder-name> [LINKS <targets>...] [SET_ENVIRONMENT <NAME=value>])
+# One GoogleTest binary per test folder, from all its .cpp files, run by CTest
+# on the offscreen platform, with one more environment variable where given.
 function(brindle_test name)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SET_ENVIRONMENT" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -35,8 +36,13 @@ function(brindle_test name)
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE brindle_testsupport ${ARG_LINKS})
   target_compile_options(test_${name} PRIVATE -Wall -Wextra)
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  if(ARG_SET_ENVIRONMENT)
+    string(REGEX REPLACE "^([^=]*)=" "\\1=set:" modification "${ARG_SET_ENVIRONMENT}")
+    list(APPEND properties ENVIRONMENT_MODIFICATION "${modification}")
+  endif()
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    PROPERTIES ${properties})
 endfunction()

@@ -10,8 +10,12 @@ class CFlatButton : public QPushButton {
 public:
     explicit CFlatButton(QWidget* parent = nullptr);
 
-    // The drawn caption (not the button's own text); set before the first paint.
-    void SetCaption(const QString& caption) { m_strCaption = caption; }
+    // The drawn caption (not the button's own text); set before the first
+    // paint. Screen readers name the button by it.
+    void SetCaption(const QString& caption) {
+        m_strCaption = caption;
+        setAccessibleName(caption);
+    }
     const QString& Caption() const { return m_strCaption; }
 
     static const QColor s_crPressed;

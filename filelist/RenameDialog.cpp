@@ -30,7 +30,9 @@ CRenameDialog::CRenameDialog(QWidget* parent)
     connect(m_pCancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel("File Name", this), 0, 0);
+    auto* label = new QLabel("File Name", this);
+    label->setBuddy(m_pEdit); // names the edit to screen readers
+    layout->addWidget(label, 0, 0);
     layout->addWidget(m_pEdit, 0, 1, 1, 3);
     layout->addWidget(m_pOkButton, 1, 2);
     layout->addWidget(m_pCancelButton, 1, 3);

@@ -93,18 +93,20 @@ void COptionsDialog::CreateControls() {
         // Behind the controls it frames, so it never takes their clicks.
         place(new QGroupBox(text, this), 0, rect)->lower();
     };
-    auto label = [&](const char* text, QRect rect) { place(new QLabel(text, this), 0, rect); };
+    auto label = [&](const char* text, QRect rect) {
+        return static_cast<QLabel*>(place(new QLabel(text, this), 0, rect));
+    };
 
     m_pOkButton = flatButton(IDC_OK_BUTTON, "&OK", DialogRect(128, 165, 36, 12));
     m_pCancelButton = flatButton(IDC_CANCEL_BUTTON, "&Cancel", DialogRect(189, 165, 36, 12));
-    label("Mp3 To Wave", DialogRect(14, 33, 49, 9));
+    QLabel* mp3ToWave = label("Mp3 To Wave", DialogRect(14, 33, 49, 9));
     m_pSameFolder =
         checkBox(IDC_SAME_FOLDER, "The same as original file.", DialogRect(14, 17, 118, 10));
     groupBox("Destination Folder", DialogRect(7, 7, 225, 74));
-    label("Wave To Mp3", DialogRect(14, 48, 48, 10));
+    QLabel* waveToMp3 = label("Wave To Mp3", DialogRect(14, 48, 48, 10));
     m_pWaveFolder = edit(IDC_WAVE_FOLDER, DialogRect(66, 31, 109, 12));
     m_pMp3Folder = edit(IDC_MP3_FOLDER, DialogRect(66, 45, 109, 12));
-    label("Encode Mode", DialogRect(14, 96, 76, 10));
+    QLabel* encodeMode = label("Encode Mode", DialogRect(14, 96, 76, 10));
     groupBox("Wave To Mp3", DialogRect(7, 84, 225, 57));
     m_pAutoCreate =
         checkBox(IDC_AUTO_CREATE, "Auto create folder if not exist", DialogRect(16, 63, 138, 8));
@@ -122,6 +124,11 @@ void COptionsDialog::CreateControls() {
     for (size_t i = 0; i < modes.size(); ++i)
         m_channelModes[i] = static_cast<QRadioButton*>(
             place(new QRadioButton(modes[i].second, this), modes[i].first, modePlaces[i]));
+
+    // Each label names its control to screen readers.
+    mp3ToWave->setBuddy(m_pWaveFolder);
+    waveToMp3->setBuddy(m_pMp3Folder);
+    encodeMode->setBuddy(m_pBitrate);
 
     connect(m_pOkButton, &QPushButton::clicked, this, &COptionsDialog::OnSave);
     connect(m_pSameFolder, &QCheckBox::clicked, this, &COptionsDialog::OnSameFolder);

@@ -62,7 +62,7 @@ CPlayerDialog::CPlayerDialog(QWidget* parent) : CDialog(parent) {
     m_pPicture = new QLabel(this);
     m_pPicture->setPixmap(LoadBitmap(IDB_PLAY));
     m_pPicture->move(DialogUnitsToPixelsX(16), DialogUnitsToPixelsY(19));
-    m_pPicture->resize(m_pPicture->pixmap().size());
+    m_pPicture->resize(m_pPicture->pixmap().deviceIndependentSize().toSize());
 }
 
 bool CPlayerDialog::OnInitDialog() {

@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QPixmap>
 
-// Bitmap `id` from the program's resources; a null pixmap when there is none.
+// Bitmap `id` from the program's resources, at device pixel ratio 2 (twice its
+// size in device pixels) where a screen is scaled above 100 %; a null pixmap
+// when there is none. Its logical size is always the design's.
 QPixmap LoadBitmap(int id);
 // Icon 128 with all its sizes.
 QIcon LoadMainIcon();

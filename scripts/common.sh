@@ -13,6 +13,8 @@ BRINDLE_PACKAGES=(
     libmp3lame-dev libmpg123-dev
     # tests: audio server, reference tools, a display for screenshots
     pulseaudio pulseaudio-utils lame mpg123 sox ffmpeg xvfb xauth imagemagick
+    # tests: a screen reader's view (session bus, accessibility bus, AT-SPI client)
+    dbus-daemon at-spi2-core python3-pyatspi
     # fonts for the skin and dialogs
     fonts-dejavu-core
     # the Debian package and the checks of the desktop entry and metadata

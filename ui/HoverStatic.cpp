@@ -1,8 +1,10 @@
 #include "HoverStatic.h"
 
 #include "Bitmaps.h"
+#include "HoverStaticAccessible.h"
 #include "resource.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 
 namespace {
@@ -34,6 +36,16 @@ constexpr ButtonPictures kPictures[] = {
     {IDC_WEBSITE, IDB_WEBSITE, IDB_WEBSITE_HOVER},
 };
 
+struct CheckedPicture {
+    int controlId;
+    int checked;
+};
+
+constexpr CheckedPicture kCheckedPictures[] = {
+    {IDC_MP3TOWAVE, IDB_MP3TOWAVE_CHECKED},
+    {IDC_WAVETOMP3, IDB_WAVETOMP3_CHECKED},
+};
+
 const ButtonPictures* PicturesOf(int controlId) {
     for (const ButtonPictures& pictures : kPictures)
         if (pictures.controlId == controlId)
@@ -44,6 +56,7 @@ const ButtonPictures* PicturesOf(int controlId) {
 } // namespace
 
 CHoverStatic::CHoverStatic(QWidget* parent) : QLabel(parent) {
+    InstallHoverStaticAccessibility();
     setCursor(LoadHandCursor());
 }
 
@@ -57,6 +70,13 @@ int CHoverStatic::HoverBitmapOf(int controlId) {
     return pictures ? pictures->hover : 0;
 }
 
+int CHoverStatic::CheckedBitmapOf(int controlId) {
+    for (const CheckedPicture& picture : kCheckedPictures)
+        if (picture.controlId == controlId)
+            return picture.checked;
+    return 0;
+}
+
 void CHoverStatic::Bind(int controlId, int initialBitmap) {
     m_nId = controlId;
     setObjectName(QString::number(controlId));
@@ -64,8 +84,15 @@ void CHoverStatic::Bind(int controlId, int initialBitmap) {
 }
 
 void CHoverStatic::SetBitmap(int bitmapId) {
+    const bool wasChecked = IsChecked();
     m_nBitmap = bitmapId;
     setPixmap(LoadBitmap(bitmapId));
+    if (IsChecked() != wasChecked) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CHoverStatic::ShowNormalBitmap() {
@@ -93,7 +120,11 @@ void CHoverStatic::leaveEvent(QEvent* event) {
 void CHoverStatic::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton)
-        emit Clicked(m_nId);
+        Press();
+}
+
+void CHoverStatic::Press() {
+    emit Clicked(m_nId);
 }
 
 // The second press of a double click arrives as a double-click event, which a

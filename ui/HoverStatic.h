@@ -1,5 +1,6 @@
 // A skinned picture button: shows its bitmap, a highlighted bitmap while the
-// pointer is over it, the hand cursor, and reports a press as its command.
+// pointer is over it, the hand cursor, and reports a press as its command. To
+// assistive technology it is a push button (see HoverStaticAccessible.h).
 #pragma once
 
 #include <QLabel>
@@ -17,10 +18,19 @@ public:
     void ShowNormalBitmap();
     int CurrentBitmap() const { return m_nBitmap; }
     bool IsHovering() const { return m_bHover != 0; }
+    int Id() const { return m_nId; }
+
+    // Reports the control's command, as a press of the left button does.
+    void Press();
+    // The direction buttons are checked while they show their chosen picture.
+    bool IsCheckable() const { return CheckedBitmapOf(m_nId) != 0; }
+    bool IsChecked() const { return IsCheckable() && m_nBitmap == CheckedBitmapOf(m_nId); }
 
     // The normal and hover bitmaps of a control id; 0 where it has none.
     static int NormalBitmapOf(int controlId);
     static int HoverBitmapOf(int controlId);
+    // The picture of a direction button whose direction is chosen; 0 for the others.
+    static int CheckedBitmapOf(int controlId);
 
 signals:
     void Clicked(int controlId);

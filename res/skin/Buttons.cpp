@@ -1,5 +1,7 @@
 #include "Buttons.h"
 
+#include "Captions.h"
+
 namespace skin {
 
 namespace {
@@ -16,12 +18,13 @@ QImage Face(int width, int height, Look look, qreal radius) {
 
 } // namespace
 
-QImage ToolButton(Glyph glyph, const QString& label, Look look) {
+QImage ToolButton(Glyph glyph, int controlId, Look look) {
     QImage image = Face(33, 32, look, 4);
     QPainter painter(&image);
     PrepareAntialiased(painter);
     DrawGlyph(painter, glyph, QRectF(9.5, 3, 14, 14), look);
-    DrawLabel(painter, QRectF(2, 18, 29, 12), label, SkinFont(9, true), GlyphColour(look));
+    DrawLabel(painter, QRectF(2, 18, 29, 12), ButtonCaptionOf(controlId), SkinFont(9, true),
+              GlyphColour(look));
     return image;
 }
 
@@ -59,13 +62,14 @@ QImage DirectionButton(const QString& label, bool checked) {
     return image;
 }
 
-QImage CheckButton(Glyph glyph, const QString& label, Look look) {
+QImage CheckButton(Glyph glyph, int controlId, Look look) {
     QImage image = Face(44, 38, look, 5);
     QPainter painter(&image);
     PrepareAntialiased(painter);
     const QRectF glyphBox = glyph == Glyph::Reverse ? QRectF(3, 4, 38, 16) : QRectF(14, 4, 16, 16);
     DrawGlyph(painter, glyph, glyphBox, look);
-    DrawLabel(painter, QRectF(2, 22, 40, 13), label, SkinFont(10, true), GlyphColour(look));
+    DrawLabel(painter, QRectF(2, 22, 40, 13), ButtonCaptionOf(controlId), SkinFont(10, true),
+              GlyphColour(look));
     return image;
 }
 
@@ -74,7 +78,7 @@ QImage ExitButton(Look look) {
     QPainter painter(&image);
     PrepareAntialiased(painter);
     DrawGlyph(painter, Glyph::Exit, QRectF(9, 5, 14, 14), look);
-    DrawLabel(painter, QRectF(27, 0, 32, 24), QStringLiteral("Exit"), SkinFont(13, true),
+    DrawLabel(painter, QRectF(27, 0, 32, 24), ButtonCaptionOf(IDC_EXIT), SkinFont(13, true),
               GlyphColour(look), Qt::AlignLeft | Qt::AlignVCenter);
     return image;
 }
@@ -94,8 +98,8 @@ QImage WebsiteButton(Look look) {
         painter.drawRoundedRect(QRectF(0.5, 0.5, 110, 18), 9, 9);
     }
     const QColor ink = hover ? kCyan : QColor(204, 220, 244);
-    DrawLabel(painter, QRectF(6, 0, 99, 18), QStringLiteral("brindle.example.org"),
-              SkinFont(10, false), ink);
+    DrawLabel(painter, QRectF(6, 0, 99, 18), ButtonCaptionOf(IDC_WEBSITE), SkinFont(10, false),
+              ink);
     if (hover) {
         painter.setPen(QPen(ink, 1));
         painter.drawLine(QPointF(9, 15.5), QPointF(102, 15.5));

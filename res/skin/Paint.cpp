@@ -9,6 +9,14 @@ namespace skin {
 
 namespace {
 
+int s_nPixelRatio = 1;
+
+QImage NewImage(int width, int height, QImage::Format format) {
+    QImage image(width * s_nPixelRatio, height * s_nPixelRatio, format);
+    image.setDevicePixelRatio(s_nPixelRatio);
+    return image;
+}
+
 QPainterPath Rounded(const QRectF& box, qreal radius) {
     QPainterPath path;
     path.addRoundedRect(box, radius, radius);
@@ -29,14 +37,22 @@ QColor WithAlpha(QColor colour, int alpha) {
 
 } // namespace
 
+PixelRatio::PixelRatio(int ratio) : m_previous(s_nPixelRatio) {
+    s_nPixelRatio = ratio;
+}
+
+PixelRatio::~PixelRatio() {
+    s_nPixelRatio = m_previous;
+}
+
 QImage OpaqueImage(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = NewImage(width, height, QImage::Format_RGB32);
     image.fill(kBase);
     return image;
 }
 
 QImage AlphaImage(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image = NewImage(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }

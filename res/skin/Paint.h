@@ -21,7 +21,22 @@ inline const QColor kGlow(96, 232, 248);
 
 enum class Look { Normal, Hover };
 
-// An opaque picture (24-bit once saved) filled with the base colour.
+// While one lives, pictures are made with `ratio` device pixels to a logical
+// pixel (Qt's device pixel ratio): everything is drawn in logical pixels, so a
+// picture keeps its design at any ratio and only gets sharper.
+class PixelRatio {
+public:
+    explicit PixelRatio(int ratio);
+    ~PixelRatio();
+    PixelRatio(const PixelRatio&) = delete;
+    PixelRatio& operator=(const PixelRatio&) = delete;
+
+private:
+    int m_previous;
+};
+
+// An opaque picture (24-bit once saved) filled with the base colour, of
+// `width` x `height` logical pixels.
 QImage OpaqueImage(int width, int height);
 // A transparent picture for the cursor and the icon.
 QImage AlphaImage(int width, int height);

@@ -202,7 +202,7 @@ QImage Splash() {
     QLinearGradient fill(0, 0, 387, 221);
     fill.setColorAt(0, QColor(104, 112, 150));
     fill.setColorAt(1, QColor(36, 40, 64));
-    painter.fillRect(image.rect(), fill);
+    painter.fillRect(QRect(0, 0, 387, 221), fill);
     // Two sound waves sweeping under the name.
     for (int wave = 0; wave < 2; ++wave) {
         QPainterPath path;

@@ -1,9 +1,12 @@
-// Draws every picture of the skin into a folder as <id>.png, plus the icon's
-// sizes as 128_<size>.png. Run at build time; nothing it draws is committed.
+// Draws every picture of the skin into a folder as <id>.png and, at twice its
+// size for screens scaled above 100 %, <id>@2x.png (Qt's name for a picture of
+// device pixel ratio 2), plus the icon's sizes as 128_<size>.png. Run at build
+// time; nothing it draws is committed.
 //   skin_generator <folder> [--sheet <png>] [--preview <png>]
 // --sheet lays all pictures out on one page; --preview places the buttons on
 // the background where the main window puts them, to check that they line up.
 #include "Buttons.h"
+#include "Captions.h"
 #include "Layout.h"
 #include "Pictures.h"
 
@@ -22,8 +25,8 @@ using skin::Look;
 
 std::map<int, std::function<QImage()>> PictureTable() {
     using namespace skin;
-    const QString mp3ToWave = QStringLiteral("MP3 to Wave");
-    const QString waveToMp3 = QStringLiteral("Wave to MP3");
+    const QString mp3ToWave = ButtonCaptionOf(IDC_MP3TOWAVE);
+    const QString waveToMp3 = ButtonCaptionOf(IDC_WAVETOMP3);
     return {
         {IDB_BACKGROUND, [] { return Background(); }},
         {IDB_MINIMIZE, [] { return MinimiseButton(Look::Normal); }},
@@ -43,25 +46,29 @@ std::map<int, std::function<QImage()>> PictureTable() {
         {IDB_WAVETOMP3_CHECKED, [=] { return DirectionButton(waveToMp3, true); }},
         {IDB_MP3TOWAVE, [=] { return DirectionButton(mp3ToWave, false); }},
         {IDB_WAVETOMP3, [=] { return DirectionButton(waveToMp3, false); }},
-        {IDB_UNCHECKALL_HOVER, [] { return CheckButton(Glyph::UncheckAll, "None", Look::Hover); }},
-        {IDB_CHECKALL_HOVER, [] { return CheckButton(Glyph::CheckAll, "All", Look::Hover); }},
-        {IDB_CHECKALL, [] { return CheckButton(Glyph::CheckAll, "All", Look::Normal); }},
-        {IDB_UNCHECKALL, [] { return CheckButton(Glyph::UncheckAll, "None", Look::Normal); }},
-        {IDB_REVERSE_HOVER, [] { return CheckButton(Glyph::Reverse, "Invert", Look::Hover); }},
-        {IDB_REVERSE, [] { return CheckButton(Glyph::Reverse, "Invert", Look::Normal); }},
-        {IDB_ADD_HOVER, [] { return ToolButton(Glyph::Add, "Add", Look::Hover); }},
-        {IDB_ADD, [] { return ToolButton(Glyph::Add, "Add", Look::Normal); }},
-        {IDB_CLEAR, [] { return ToolButton(Glyph::Clear, "Clear", Look::Normal); }},
-        {IDB_CLEAR_HOVER, [] { return ToolButton(Glyph::Clear, "Clear", Look::Hover); }},
-        {IDB_START_HOVER, [] { return ToolButton(Glyph::Start, "Start", Look::Hover); }},
-        {IDB_START, [] { return ToolButton(Glyph::Start, "Start", Look::Normal); }},
+        {IDB_UNCHECKALL_HOVER,
+         [] { return CheckButton(Glyph::UncheckAll, IDC_UNCHECK_ALL, Look::Hover); }},
+        {IDB_CHECKALL_HOVER,
+         [] { return CheckButton(Glyph::CheckAll, IDC_CHECK_ALL, Look::Hover); }},
+        {IDB_CHECKALL, [] { return CheckButton(Glyph::CheckAll, IDC_CHECK_ALL, Look::Normal); }},
+        {IDB_UNCHECKALL,
+         [] { return CheckButton(Glyph::UncheckAll, IDC_UNCHECK_ALL, Look::Normal); }},
+        {IDB_REVERSE_HOVER,
+         [] { return CheckButton(Glyph::Reverse, IDC_REVERSE_CHECKS, Look::Hover); }},
+        {IDB_REVERSE, [] { return CheckButton(Glyph::Reverse, IDC_REVERSE_CHECKS, Look::Normal); }},
+        {IDB_ADD_HOVER, [] { return ToolButton(Glyph::Add, IDC_ADD_FILES, Look::Hover); }},
+        {IDB_ADD, [] { return ToolButton(Glyph::Add, IDC_ADD_FILES, Look::Normal); }},
+        {IDB_CLEAR, [] { return ToolButton(Glyph::Clear, IDC_CLEAR_LIST, Look::Normal); }},
+        {IDB_CLEAR_HOVER, [] { return ToolButton(Glyph::Clear, IDC_CLEAR_LIST, Look::Hover); }},
+        {IDB_START_HOVER, [] { return ToolButton(Glyph::Start, IDC_START, Look::Hover); }},
+        {IDB_START, [] { return ToolButton(Glyph::Start, IDC_START, Look::Normal); }},
         {IDB_SPLASH, [] { return Splash(); }},
-        {IDB_OPTIONS_HOVER, [] { return ToolButton(Glyph::Options, "Options", Look::Hover); }},
-        {IDB_OPTIONS, [] { return ToolButton(Glyph::Options, "Options", Look::Normal); }},
+        {IDB_OPTIONS_HOVER, [] { return ToolButton(Glyph::Options, IDC_OPTIONS, Look::Hover); }},
+        {IDB_OPTIONS, [] { return ToolButton(Glyph::Options, IDC_OPTIONS, Look::Normal); }},
         {IDB_EXIT_HOVER, [] { return ExitButton(Look::Hover); }},
         {IDB_EXIT, [] { return ExitButton(Look::Normal); }},
-        {IDB_HELP_HOVER, [] { return ToolButton(Glyph::Help, "Help", Look::Hover); }},
-        {IDB_HELP, [] { return ToolButton(Glyph::Help, "Help", Look::Normal); }},
+        {IDB_HELP_HOVER, [] { return ToolButton(Glyph::Help, IDC_HELP, Look::Hover); }},
+        {IDB_HELP, [] { return ToolButton(Glyph::Help, IDC_HELP, Look::Normal); }},
         {IDB_WEBSITE, [] { return WebsiteButton(Look::Normal); }},
         {IDB_WEBSITE_HOVER, [] { return WebsiteButton(Look::Hover); }},
     };
@@ -76,10 +83,19 @@ bool Save(const QImage& image, const QString& path) {
     return false;
 }
 
-bool WriteAll(const QDir& folder) {
+// Every picture at `ratio` device pixels to a logical one.
+bool WritePictures(const QDir& folder, int ratio) {
+    const skin::PixelRatio scale(ratio);
+    const QString suffix = ratio == 1 ? QString() : QStringLiteral("@%1x").arg(ratio);
     bool ok = true;
     for (const auto& [id, draw] : PictureTable())
-        ok = Save(draw(), folder.filePath(QStringLiteral("%1.png").arg(id))) && ok;
+        ok = Save(draw(), folder.filePath(QStringLiteral("%1%2.png").arg(id).arg(suffix))) && ok;
+    return ok;
+}
+
+bool WriteAll(const QDir& folder) {
+    bool ok = WritePictures(folder, 1);
+    ok = WritePictures(folder, 2) && ok;
     for (int size : kIconSizes)
         ok = Save(skin::Icon(size),
                   folder.filePath(QStringLiteral("%1_%2.png").arg(IDI_MAIN).arg(size))) &&
