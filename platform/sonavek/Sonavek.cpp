@@ -128,6 +128,15 @@ BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
     return encoder->Flush(output, written);
 }
 
+BE_ERR beGetInfoTag(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
+    if (!output || !written)
+        return BE_ERR_INVALID_ARGUMENT;
+    const std::shared_ptr<Mp3Stream> encoder = Streams().Find(stream);
+    if (!encoder)
+        return BE_ERR_INVALID_HANDLE;
+    return encoder->InfoTag(output, written);
+}
+
 BE_ERR beCloseStream(HBE_STREAM stream) {
     return Streams().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
