@@ -60,10 +60,7 @@ private:
 class EncoderStream {
 public:
     explicit EncoderStream(const CEncoderLibrary& library) : m_library(library) {}
-    ~EncoderStream() {
-        if (m_open)
-            m_library.m_pBeCloseStream(m_stream);
-    }
+    ~EncoderStream() { Close(); }
     EncoderStream(const EncoderStream&) = delete;
     EncoderStream& operator=(const EncoderStream&) = delete;
 
@@ -71,6 +68,11 @@ public:
         m_open = m_library.m_pBeInitStream(&config, &m_samples, &m_outputBytes, &m_stream) ==
                  BE_ERR_SUCCESSFUL;
         return m_open;
+    }
+    void Close() {
+        if (m_open)
+            m_library.m_pBeCloseStream(m_stream);
+        m_open = false;
     }
     HBE_STREAM handle() const { return m_stream; }
     uint32_t chunkSamples() const { return m_samples; }
@@ -95,6 +97,21 @@ BE_CONFIG ConfigFor(const EncodeJob& job, const WaveFormat& format) {
 
 bool WriteAll(QSaveFile& target, const uint8_t* data, uint32_t bytes) {
     return bytes == 0 || target.write(reinterpret_cast<const char*>(data), bytes) == bytes;
+}
+
+// Writes the finished Info frame over the placeholder the stream began with.
+// A library without the entry point leaves the placeholder, which plays.
+EncodeResult WriteInfoTag(const CEncoderLibrary& library, HBE_STREAM stream, QSaveFile& target,
+                          uint8_t* output) {
+    if (!library.m_pBeGetInfoTag)
+        return {};
+    uint32_t written = 0;
+    if (library.m_pBeGetInfoTag(stream, output, &written) != BE_ERR_SUCCESSFUL ||
+        written > target.size())
+        return {EncodeOutcome::FailedSilently, {}};
+    if (!target.seek(0) || !WriteAll(target, output, written))
+        return Failure("Write error!");
+    return {};
 }
 
 } // namespace
@@ -168,7 +185,13 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     uint32_t written = 0;
     if (library.m_pBeDeinitStream(stream.handle(), output.get(), &written) != BE_ERR_SUCCESSFUL)
         return {EncodeOutcome::FailedSilently, {}};
-    if (!WriteAll(target, output.get(), written) || !target.commit())
+    if (!WriteAll(target, output.get(), written))
+        return Failure("Write error!");
+    const EncodeResult tagged = WriteInfoTag(library, stream.handle(), target, output.get());
+    if (tagged.outcome != EncodeOutcome::Done)
+        return tagged;
+    stream.Close();
+    if (!target.commit())
         return Failure("Write error!");
     return {};
 }
