@@ -49,5 +49,6 @@ bool CEncoderLibrary::Load(const QString& directory) {
     m_pBeEncodeChunk = encodeChunk;
     m_pBeDeinitStream = deinitStream;
     m_pBeCloseStream = closeStream;
+    LookUp(module, "beGetInfoTag", &m_pBeGetInfoTag);
     return true;
 }

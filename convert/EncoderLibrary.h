@@ -1,5 +1,6 @@
 // Finds libsonavek.so in the system directory and looks up its five entry
-// points. A loaded library stays loaded for the rest of the run.
+// points, and the sixth (the Info frame) where the library has it. A loaded
+// library stays loaded for the rest of the run.
 #pragma once
 
 #include "Sonavek.h"
@@ -17,7 +18,7 @@ QString EncoderLibraryFileName();
 class CEncoderLibrary {
 public:
     // Loads the library from `directory`, which must be absolute. False when
-    // the library or any entry point is missing, and nothing changes then.
+    // the library or any of the five is missing, and nothing changes then.
     bool Load(const QString& directory = SystemLibraryDirectory());
     bool IsLoaded() const { return m_pBeVersion != nullptr; }
 
@@ -26,4 +27,5 @@ public:
     BEENCODECHUNK m_pBeEncodeChunk = nullptr;
     BEDEINITSTREAM m_pBeDeinitStream = nullptr;
     BECLOSESTREAM m_pBeCloseStream = nullptr;
+    BEGETINFOTAG m_pBeGetInfoTag = nullptr; // null: the library has none
 };

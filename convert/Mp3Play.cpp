@@ -38,3 +38,7 @@ int CMp3Play::GetLength() const {
 float CMp3Play::GetUnitMs() const {
     return m_control.GetUnitMs();
 }
+
+double CMp3Play::GetMusicMs() const {
+    return m_control.GetMusicMs();
+}

@@ -20,8 +20,9 @@ public:
     short Pause();
     short Stop();
     short Close();
-    int GetLength() const;   // frames
-    float GetUnitMs() const; // one frame in milliseconds
+    int GetLength() const;     // frames
+    float GetUnitMs() const;   // one frame in milliseconds
+    double GetMusicMs() const; // the music, without the encoder's delay and padding
 
 signals:
     void OnProgress(int position);

@@ -106,6 +106,21 @@ EncodeResult UnlessStopped(const EncodeEvents& events, const EncodeResult& failu
     return events.stop.stop_requested() ? EncodeResult{EncodeOutcome::Stopped, {}} : failure;
 }
 
+// Writes the finished Info frame over the placeholder the stream began with.
+// A library without the entry point leaves the placeholder, which plays.
+EncodeResult WriteInfoTag(const CEncoderLibrary& library, HBE_STREAM stream, QSaveFile& target,
+                          uint8_t* output) {
+    if (!library.m_pBeGetInfoTag)
+        return {};
+    uint32_t written = 0;
+    if (library.m_pBeGetInfoTag(stream, output, &written) != BE_ERR_SUCCESSFUL ||
+        written > target.size())
+        return {EncodeOutcome::FailedSilently, {}};
+    if (!target.seek(0) || !WriteAll(target, output, written))
+        return Failure("Write error!");
+    return {};
+}
+
 } // namespace
 
 uint8_t EncoderModeFor(int channelMode) {
@@ -178,7 +193,13 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     uint32_t written = 0;
     if (library.m_pBeDeinitStream(stream.handle(), output.get(), &written) != BE_ERR_SUCCESSFUL)
         return UnlessStopped(events, {EncodeOutcome::FailedSilently, {}});
-    if (!WriteAll(target, output.get(), written) || !target.commit())
+    if (!WriteAll(target, output.get(), written))
+        return Failure("Write error!");
+    const EncodeResult tagged = WriteInfoTag(library, stream.handle(), target, output.get());
+    if (tagged.outcome != EncodeOutcome::Done)
+        return UnlessStopped(events, tagged);
+    stream.Close();
+    if (!target.commit())
         return Failure("Write error!");
     return {};
 }

@@ -46,7 +46,8 @@ struct EncodeEvents {
 };
 
 // Reads the wave file's samples (not its header) and writes the MP3 bytes
-// under a temporary name in the target's folder, moved over the target only
-// when complete. `library` must be loaded.
+// under a temporary name in the target's folder, its Info frame last over
+// the placeholder it starts with, moved over the target only when complete.
+// `library` must be loaded.
 EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job,
                             const EncodeEvents& events);

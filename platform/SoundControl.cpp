@@ -181,6 +181,10 @@ float SoundControl::GetUnitMs() const {
     return m_rate ? float(m_samplesPerFrame * 1000.0 / m_rate) : 0.0f;
 }
 
+double SoundControl::GetMusicMs() const {
+    return m_rate ? double(m_samples) * 1000.0 / m_rate : 0.0;
+}
+
 void SoundControl::StartDecoding() {
     m_workerFrame = 0;
     m_worker = std::thread([this] { DecodeToFile(); });

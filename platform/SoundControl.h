@@ -58,6 +58,9 @@ public:
     void Close();            // stops everything; an unfinished wave file is discarded
     int GetLength() const;   // frames
     float GetUnitMs() const; // one frame's duration
+    // The music's length: the samples left once the encoder's delay and
+    // padding are trimmed, which the frames' own duration exceeds.
+    double GetMusicMs() const;
 
 signals:
     void Progress(int position);

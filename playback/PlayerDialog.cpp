@@ -110,7 +110,8 @@ void CPlayerDialog::OnStop() {
 }
 
 void CPlayerDialog::OnProgress(int position) {
-    m_strTime = PlayingTimeText(PlayingSeconds(position, m_pSoundControl->GetUnitMs()));
+    m_strTime = PlayingTimeText(
+        PlayingSeconds(position, m_pSoundControl->GetUnitMs(), m_pSoundControl->GetMusicMs()));
     UpdateData(false);
 }
 

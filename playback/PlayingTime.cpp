@@ -1,5 +1,6 @@
 #include "PlayingTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -11,10 +12,10 @@ QString TwoDigits(long long number) {
 
 } // namespace
 
-long long PlayingSeconds(long long position, double unitMs) {
-    if (position <= 0 || !(unitMs > 0))
+long long PlayingSeconds(long long position, double unitMs, double musicMs) {
+    if (position <= 0 || !(unitMs > 0) || !(musicMs > 0))
         return 0;
-    return (long long)std::floor(double(position) * unitMs / 1000.0);
+    return (long long)std::floor(std::min(double(position) * unitMs, musicMs) / 1000.0);
 }
 
 QString PlayingTimeText(long long seconds) {

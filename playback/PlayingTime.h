@@ -4,10 +4,14 @@
 
 #include <QString>
 
+#include <cmath>
+
 // The playing time in whole seconds at `position` units of `unitMs` milliseconds
 // each: the exact product, rounded toward zero (never cut the unit to whole
-// milliseconds first, which would run the clock half a percent slow at 44.1 kHz).
-long long PlayingSeconds(long long position, double unitMs);
+// milliseconds first, which would run the clock half a percent slow at 44.1 kHz),
+// and never past `musicMs`, the music's length (the last frame's padding and the
+// encoder's delay are no music).
+long long PlayingSeconds(long long position, double unitMs, double musicMs = HUGE_VAL);
 
 // "Time: " minutes " : " seconds; each number with at least two digits, the
 // minutes with as many as they need (three past 99).

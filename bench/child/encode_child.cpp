@@ -1,5 +1,5 @@
 // The encoding bench's racer: converts one wave file the way the conversion
-// worker does, through the five entry points of libsonavek.so. A program of
+// worker does, through the six entry points of libsonavek.so. A program of
 // its own, without Qt, so that its time is the library's and not the loading
 // of a toolkit the real program has loaded long before it converts a file.
 #include "Sonavek.h"
@@ -16,6 +16,7 @@ struct EntryPoints {
     BEINITSTREAM init = nullptr;
     BEENCODECHUNK encode = nullptr;
     BEDEINITSTREAM deinit = nullptr;
+    BEGETINFOTAG infoTag = nullptr;
     BECLOSESTREAM close = nullptr;
 };
 
@@ -27,8 +28,9 @@ bool Load(const char* path, EntryPoints* entry) {
     entry->init = reinterpret_cast<BEINITSTREAM>(dlsym(module, "beInitStream"));
     entry->encode = reinterpret_cast<BEENCODECHUNK>(dlsym(module, "beEncodeChunk"));
     entry->deinit = reinterpret_cast<BEDEINITSTREAM>(dlsym(module, "beDeinitStream"));
+    entry->infoTag = reinterpret_cast<BEGETINFOTAG>(dlsym(module, "beGetInfoTag"));
     entry->close = reinterpret_cast<BECLOSESTREAM>(dlsym(module, "beCloseStream"));
-    return entry->init && entry->encode && entry->deinit && entry->close;
+    return entry->init && entry->encode && entry->deinit && entry->infoTag && entry->close;
 }
 
 // The worker's loop: raw 16-bit samples after a 44-byte header, one read and
@@ -61,6 +63,9 @@ int Encode(const EntryPoints& entry, const char* source, const char* target, uin
     if (got < 0 || entry.deinit(stream, output.get(), &written) != 0 ||
         write(out, output.get(), written) != ssize_t(written))
         return 5;
+    if (entry.infoTag(stream, output.get(), &written) != 0 ||
+        pwrite(out, output.get(), written, 0) != ssize_t(written))
+        return 7;
     entry.close(stream);
     close(in);
     return close(out) == 0 ? 0 : 6;

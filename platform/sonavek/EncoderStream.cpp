@@ -12,7 +12,6 @@ static_assert(std::endian::native == std::endian::little,
 namespace {
 
 constexpr int kOutputRate = 44100;
-constexpr uint64_t kFrameSamples = 1152;
 constexpr int kMinInputRate = 1000;
 constexpr int kMaxInputRate = 384000;
 constexpr int kLameQuality = 3; // the lame tool's default
@@ -41,7 +40,7 @@ bool IsLayer3Bitrate(int kbps) {
 
 } // namespace
 
-lame_t SetUpLame(const StreamFormat& format) {
+lame_t SetUpLame(const StreamFormat& format, bool infoFrame) {
     std::lock_guard lock(g_setupMutex);
     lame_t lame = lame_init();
     if (!lame)
@@ -53,9 +52,9 @@ lame_t SetUpLame(const StreamFormat& format) {
     lame_set_VBR(lame, vbr_off);
     lame_set_brate(lame, format.kbps);
     lame_set_quality(lame, kLameQuality);
-    // The caller writes our bytes straight out and never seeks back, so an
-    // Info frame could never be filled in.
-    lame_set_bWriteVbrTag(lame, 0);
+    // LAME's own Info frame only lends ours its settings: the streams write
+    // theirs for the frames they hand out, joined or not.
+    lame_set_bWriteVbrTag(lame, infoFrame);
     if (lame_init_params(lame) < 0 || lame_get_out_samplerate(lame) != kOutputRate ||
         lame_get_brate(lame) != format.kbps || lame_get_version(lame) != 1) {
         lame_close(lame);
@@ -73,12 +72,6 @@ uint32_t ChunkSamplesFor(const StreamFormat& format) {
 uint32_t LameOutputBytes(const StreamFormat& format, uint64_t inputFrames) {
     const double outputFrames = std::ceil(double(inputFrames) * kOutputRate / format.inputRate);
     return uint32_t(std::ceil(1.25 * std::max(double(inputFrames), outputFrames))) + 7200;
-}
-
-uint64_t FramesToKeep(uint64_t inputFrames, int inputRate) {
-    const uint64_t outputSamples =
-        (inputFrames * kOutputRate + uint64_t(inputRate) - 1) / uint64_t(inputRate);
-    return (outputSamples + kFrameSamples - 1) / kFrameSamples;
 }
 
 SampleCarry::SampleCarry(int channels, uint32_t chunkSamples) : m_nChannels(channels) {
@@ -110,18 +103,19 @@ std::optional<StreamFormat> FormatFromConfig(const BE_CONFIG& config) {
 }
 
 std::unique_ptr<EncoderStream> EncoderStream::Open(const StreamFormat& format) {
-    lame_t lame = SetUpLame(format);
+    std::optional<InfoFrame> info = InfoFrame::ForFormat(format);
+    lame_t lame = info ? SetUpLame(format) : nullptr;
     if (!lame)
         return nullptr;
-    return std::unique_ptr<EncoderStream>(new EncoderStream(lame, format));
+    return std::unique_ptr<EncoderStream>(new EncoderStream(lame, format, std::move(*info)));
 }
 
-EncoderStream::EncoderStream(lame_t lame, const StreamFormat& format)
-    : m_hLame(lame), m_nChannels(format.channels), m_nInputRate(format.inputRate),
-      m_nChunkSamples(ChunkSamplesFor(format)),
-      // One carried sample may join a full chunk.
-      m_nOutputBytes(LameOutputBytes(format, m_nChunkSamples / format.channels + 1)),
-      m_frames(format.kbps), m_carry(format.channels, m_nChunkSamples) {}
+EncoderStream::EncoderStream(lame_t lame, const StreamFormat& format, InfoFrame info)
+    : m_hLame(lame), m_nChannels(format.channels), m_nChunkSamples(ChunkSamplesFor(format)),
+      // One carried sample may join a full chunk; the first call also hands
+      // out the Info frame's placeholder.
+      m_nOutputBytes(LameOutputBytes(format, m_nChunkSamples / format.channels + 1) + info.Bytes()),
+      m_info(std::move(info)), m_carry(format.channels, m_nChunkSamples) {}
 
 EncoderStream::~EncoderStream() {
     lame_close(m_hLame);
@@ -142,14 +136,13 @@ BE_ERR EncoderStream::EncodeFrames(const int16_t* samples, int frames, uint8_t* 
                                    uint32_t* written) {
     // LAME only reads the samples; its interleaved entry point lacks the const.
     int16_t* pcm = const_cast<int16_t*>(samples);
-    const int bytes =
-        m_nChannels == 2
-            ? lame_encode_buffer_interleaved(m_hLame, pcm, frames, output, int(m_nOutputBytes))
-            : lame_encode_buffer(m_hLame, pcm, pcm, frames, output, int(m_nOutputBytes));
+    const int room = int(m_nOutputBytes - m_info.Bytes());
+    const int bytes = m_nChannels == 2
+                          ? lame_encode_buffer_interleaved(m_hLame, pcm, frames, output, room)
+                          : lame_encode_buffer(m_hLame, pcm, pcm, frames, output, room);
     if (bytes < 0)
         return BE_ERR_ENCODER_FAILED;
-    m_nInputFrames += uint64_t(frames);
-    *written = m_frames.Follow(output, uint32_t(bytes));
+    *written = m_info.HandOut(output, uint32_t(bytes));
     return BE_ERR_SUCCESSFUL;
 }
 
@@ -159,9 +152,15 @@ BE_ERR EncoderStream::Flush(uint8_t* output, uint32_t* written) {
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
     m_carry.Clear();
-    const int bytes = lame_encode_flush(m_hLame, output, int(m_nOutputBytes));
+    const int bytes = lame_encode_flush(m_hLame, output, int(m_nOutputBytes - m_info.Bytes()));
     if (bytes < 0)
         return BE_ERR_ENCODER_FAILED;
-    *written = m_frames.Follow(output, uint32_t(bytes), FramesToKeep(m_nInputFrames, m_nInputRate));
+    *written = m_info.HandOut(output, uint32_t(bytes));
+    m_nPadding = lame_get_encoder_padding(m_hLame);
     return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR EncoderStream::InfoTag(uint8_t* output, uint32_t* written) {
+    std::lock_guard lock(m_mutex);
+    return m_info.Write(m_nPadding, output, written);
 }

@@ -2,7 +2,7 @@
 // encoder and the sample that an odd chunk left over.
 #pragma once
 
-#include "FrameTracker.h"
+#include "InfoFrame.h"
 #include "Sonavek.h"
 
 #include <lame/lame.h>
@@ -25,17 +25,12 @@ struct StreamFormat {
 // The format a configuration asks for, or nothing when LAME cannot honour it.
 std::optional<StreamFormat> FormatFromConfig(const BE_CONFIG& config);
 
-// A LAME encoder set up for the format, or null when LAME refuses it.
-lame_t SetUpLame(const StreamFormat& format);
+// A LAME encoder set up for the format, or null when LAME refuses it. With
+// `infoFrame` it writes an empty frame first and makes its own Info frame.
+lame_t SetUpLame(const StreamFormat& format, bool infoFrame = false);
 
 // LAME's documented worst case for `inputFrames` frames of input.
 uint32_t LameOutputBytes(const StreamFormat& format, uint64_t inputFrames);
-
-// Without an Info frame a decoder cannot trim LAME's delay and padding, and
-// plays every frame whole. Ending after the frame that holds the last input
-// sample's time keeps the decoded length within one frame of the input; the
-// frames after it hold mostly padding.
-uint64_t FramesToKeep(uint64_t inputFrames, int inputRate);
 
 // Keeps the channels in step when a chunk splits a frame: the samples of an
 // incomplete frame wait for the next chunk.
@@ -62,6 +57,9 @@ public:
     virtual BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
                           uint32_t* written) = 0;
     virtual BE_ERR Flush(uint8_t* output, uint32_t* written) = 0;
+    // After a successful flush: the Info frame that replaces the placeholder
+    // the stream handed out first.
+    virtual BE_ERR InfoTag(uint8_t* output, uint32_t* written) = 0;
     // Ends the stream's work at once, from any thread; its calls then fail.
     virtual void Cancel() {}
 };
@@ -82,21 +80,21 @@ public:
                   uint32_t* written) override;
     BE_ERR Flush(uint8_t* output, uint32_t* written) override;
     void Cancel() override { m_bCancelled = true; }
+    BE_ERR InfoTag(uint8_t* output, uint32_t* written) override;
 
 private:
-    EncoderStream(lame_t lame, const StreamFormat& format);
+    EncoderStream(lame_t lame, const StreamFormat& format, InfoFrame info);
     BE_ERR EncodeFrames(const int16_t* samples, int frames, uint8_t* output, uint32_t* written);
 
     std::mutex m_mutex; // one call at a time on this stream
     lame_t m_hLame;
     int m_nChannels;
-    int m_nInputRate;
     uint32_t m_nChunkSamples;
     uint32_t m_nOutputBytes;
     bool m_bFlushed = false;
     std::atomic<bool> m_bCancelled{false};
-    uint64_t m_nInputFrames = 0; // one sample of every channel
-    FrameTracker m_frames;
+    int m_nPadding = -1; // LAME's, once the flush succeeded
+    InfoFrame m_info;
     SampleCarry m_carry;
 };
 

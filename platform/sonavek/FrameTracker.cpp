@@ -19,7 +19,7 @@ uint32_t PaddedFrameBytes(int kbps) {
     return UnpaddedFrameBytes(kbps) + 1;
 }
 
-uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxFrames) {
+void FrameTracker::Follow(const uint8_t* bytes, uint32_t size) {
     uint32_t pos = 0;
     while (pos < size && !m_bLost) {
         if (m_nRemaining > 0) {
@@ -28,8 +28,6 @@ uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxF
             m_nRemaining -= skip;
             continue;
         }
-        if (m_nHeaderBytes == 0 && m_nFrames >= maxFrames)
-            return pos;
         m_header[m_nHeaderBytes++] = bytes[pos++];
         if (m_nHeaderBytes < 3)
             continue;
@@ -41,5 +39,4 @@ uint32_t FrameTracker::Follow(const uint8_t* bytes, uint32_t size, uint64_t maxF
         m_nRemaining = FrameBytes(m_nKbps, m_header) - 3;
         ++m_nFrames;
     }
-    return size;
 }

@@ -1,5 +1,5 @@
-// Follows the MP3 frame headers through the encoder's output blocks, so that
-// the last block can end the stream after a chosen number of frames.
+// Follows the MP3 frame headers through the blocks a stream hands out, to
+// count its frames.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,10 @@ public:
     explicit FrameTracker(int kbps) : m_nKbps(kbps) {}
 
     // Counts the frames that begin in `bytes`, which continue the blocks seen
-    // before. Returns how many of the bytes to keep: all of them, or up to the
-    // start of the frame that would come after `maxFrames`.
-    uint32_t Follow(const uint8_t* bytes, uint32_t size, uint64_t maxFrames = UINT64_MAX);
+    // before.
+    void Follow(const uint8_t* bytes, uint32_t size);
+    uint64_t Frames() const { return m_nFrames; }
+    int Kbps() const { return m_nKbps; }
 
 private:
     int m_nKbps;
@@ -26,5 +27,5 @@ private:
     uint32_t m_nRemaining = 0; // bytes of the current frame still to come
     uint8_t m_header[3] = {};
     int m_nHeaderBytes = 0;
-    bool m_bLost = false; // something that is not a frame: stop cutting
+    bool m_bLost = false; // something that is not a frame: stop counting
 };

@@ -53,6 +53,7 @@ struct Segment {
     uint64_t firstBlock = 0;
     std::vector<std::shared_ptr<InputBlock>> blocks;
     FrameRun output;
+    int padding = -1;  // LAME's, once the last segment is flushed
     bool done = false; // under the pool mutex
     bool failed = false;
 };
@@ -93,6 +94,7 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
         if (bytes < 0)
             return false;
         run.bytes.resize(at + size_t(bytes));
+        segment.padding = lame_get_encoder_padding(lame);
         return ParseFrames(run);
     }
     if (run.frames.size() < segment.framesWanted)
@@ -128,6 +130,13 @@ bool TryEncodeSegment(const StreamFormat& format, Segment& segment,
 // The first input frame at or after the start of output frame `frame`.
 uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
     return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
+}
+
+// The output frames that the input's samples fall in.
+uint64_t FramesHoldingInput(uint64_t inputFrames, int inputRate) {
+    const uint64_t outputSamples =
+        (inputFrames * kOutputRate + uint64_t(inputRate) - 1) / uint64_t(inputRate);
+    return (outputSamples + kFrameSamples - 1) / kFrameSamples;
 }
 
 uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
@@ -199,9 +208,11 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
     : m_format(format), m_nSegmentFrames(segmentFrames),
       m_nPeriod(AlignmentPeriod(format.inputRate)), m_nBlockFrames(InputFrameAt(segmentFrames)),
       m_nHeld(heldSegments), m_nMaxInFlight(2 * size_t(threads)),
-      m_nChunkSamples(ChunkSamplesFor(format)),
+      m_nChunkSamples(ChunkSamplesFor(format)), m_info(InfoFrame::ForFormat(format).value()),
+      // The first call also hands out the Info frame's placeholder.
       m_nOutputBytes(
-          SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments)),
+          SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
+          m_info.Bytes()),
       m_carry(format.channels, m_nChunkSamples) {
     try {
         for (int i = 0; i < threads; ++i)
@@ -322,7 +333,7 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
 // The input left at the flush is cut into pieces that the threads finish
 // together, instead of one thread encoding the whole last segment.
 bool SegmentedStream::DispatchTail() {
-    const uint64_t end = FramesToKeep(m_nInputFrames, m_format.inputRate);
+    const uint64_t end = FramesHoldingInput(m_nInputFrames, m_format.inputRate);
     const uint64_t frames = end - std::min(end, m_nNextStart);
     // Every segment handed out before the flush is a full one.
     const size_t handedOut = size_t(m_nNextStart / m_nSegmentFrames);
@@ -354,6 +365,8 @@ bool SegmentedStream::TakeFinished(bool wait) {
         return false;
     }
     JoinSegment(*segment);
+    if (segment->framesWanted == 0)
+        m_nPadding = segment->padding;
     return true;
 }
 
@@ -380,11 +393,11 @@ void SegmentedStream::JoinSegment(Segment& segment) {
 }
 
 BE_ERR SegmentedStream::Deliver(uint8_t* output, uint32_t* written) {
-    if (m_ready.size() > m_nOutputBytes)
+    if (m_ready.size() > m_nOutputBytes - m_info.Bytes())
         return BE_ERR_ENCODER_FAILED;
     if (!m_ready.empty()) // an empty vector may have no storage at all
         std::memcpy(output, m_ready.data(), m_ready.size());
-    *written = uint32_t(m_ready.size());
+    *written = m_info.HandOut(output, uint32_t(m_ready.size()));
     m_ready.clear();
     return BE_ERR_SUCCESSFUL;
 }
@@ -417,16 +430,18 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         }
     if (m_bFailed || m_bCancelled || !m_inOrder.empty())
         return BE_ERR_ENCODER_FAILED;
-    const uint64_t keep = FramesToKeep(m_nInputFrames, m_format.inputRate);
-    const size_t last =
-        size_t(std::clamp<uint64_t>(keep, m_pending.firstFrame + m_nPendingKeep,
-                                    m_pending.firstFrame + m_pending.frames.size()) -
-               m_pending.firstFrame);
-    if (last > m_nPendingKeep) {
+    if (m_pending.frames.size() > m_nPendingKeep) {
         const FrameInfo& first = m_pending.frames[m_nPendingKeep];
-        const FrameInfo& end = m_pending.frames[last - 1];
+        const FrameInfo& last = m_pending.frames.back();
         m_ready.insert(m_ready.end(), m_pending.bytes.begin() + first.offset,
-                       m_pending.bytes.begin() + end.offset + end.size);
+                       m_pending.bytes.begin() + last.offset + last.size);
     }
-    return Deliver(output, written);
+    const BE_ERR delivered = Deliver(output, written);
+    m_bComplete = delivered == BE_ERR_SUCCESSFUL;
+    return delivered;
+}
+
+BE_ERR SegmentedStream::InfoTag(uint8_t* output, uint32_t* written) {
+    std::lock_guard lock(m_callMutex);
+    return m_info.Write(m_bComplete ? m_nPadding : -1, output, written);
 }

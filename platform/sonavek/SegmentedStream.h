@@ -63,6 +63,7 @@ public:
     BE_ERR Encode(const int16_t* samples, uint32_t count, uint8_t* output,
                   uint32_t* written) override;
     BE_ERR Flush(uint8_t* output, uint32_t* written) override;
+    BE_ERR InfoTag(uint8_t* output, uint32_t* written) override;
     void Cancel() override;
 
     // The first frame each join took from the later segment.
@@ -88,12 +89,15 @@ private:
     const size_t m_nHeld;
     const size_t m_nMaxInFlight;
     const uint32_t m_nChunkSamples;
+    InfoFrame m_info;
     const uint32_t m_nOutputBytes;
 
     std::mutex m_callMutex; // one call at a time on this stream
     SampleCarry m_carry;
     bool m_bFlushed = false;
     bool m_bFailed = false;
+    bool m_bComplete = false; // the flush handed out the last frame
+    int m_nPadding = -1;      // the last segment's encoder's, after its flush
     uint64_t m_nInputFrames = 0;
     std::deque<std::shared_ptr<InputBlock>> m_blocks; // from the next segment's input on
     uint64_t m_nFirstBlock = 0;                       // the number of m_blocks.front()

@@ -155,6 +155,14 @@ BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
     });
 }
 
+BE_ERR beGetInfoTag(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
+    if (!output || !written)
+        return BE_ERR_INVALID_ARGUMENT;
+    return Guarded([&] {
+        return OnStream(stream, [&](Mp3Stream& encoder) { return encoder.InfoTag(output, written); });
+    });
+}
+
 BE_ERR beCloseStream(HBE_STREAM stream) {
     return Guarded(
         [&] { return Streams().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE; });

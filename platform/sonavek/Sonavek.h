@@ -1,7 +1,16 @@
 // Public interface of libsonavek.so, the MP3 encoder library the conversion
-// worker loads at run time. Five entry points with C linkage; every other
+// worker loads at run time. Six entry points with C linkage; every other
 // symbol of the library stays hidden. Every failure, a failed allocation or
 // thread start included, is a BE_ERR code: no call ends the caller's program.
+//
+// The calls for one file: beVersion, beInitStream, beEncodeChunk as often as
+// the input needs (writing what each returns), beDeinitStream (writing what
+// it returns), beGetInfoTag (writing its frame over the file's first bytes),
+// beCloseStream; only then does the caller give the file its name, so that a
+// stopped or failed conversion leaves none. The first bytes a stream hands
+// out are a placeholder of the Info frame's size, an empty ID3v2 tag that
+// decoders skip; a caller without beGetInfoTag leaves it, and the file still
+// plays, only without the encoder's delay and padding trimmed.
 #pragma once
 
 #include <stdint.h>
@@ -90,6 +99,11 @@ SONAVEK_API BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const 
 // Flushes the encoder; the *written bytes complete the MP3 data.
 SONAVEK_API BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* written);
 
+// After a successful beDeinitStream: the Info frame (a Xing "Info" frame with
+// the LAME extension) in *written bytes, at most B, which replace the
+// placeholder at the start of the stream's output.
+SONAVEK_API BE_ERR beGetInfoTag(HBE_STREAM stream, uint8_t* output, uint32_t* written);
+
 // Releases the stream. It may also come from another thread while a call on
 // the stream is in progress, to cancel it: that call, a flush included, then
 // ends at once with a failure, and the stream's threads end with it.
@@ -99,6 +113,7 @@ typedef BE_ERR (*BEVERSION)(BE_VERSION*);
 typedef BE_ERR (*BEINITSTREAM)(const BE_CONFIG*, uint32_t*, uint32_t*, HBE_STREAM*);
 typedef BE_ERR (*BEENCODECHUNK)(HBE_STREAM, uint32_t, const int16_t*, uint8_t*, uint32_t*);
 typedef BE_ERR (*BEDEINITSTREAM)(HBE_STREAM, uint8_t*, uint32_t*);
+typedef BE_ERR (*BEGETINFOTAG)(HBE_STREAM, uint8_t*, uint32_t*);
 typedef BE_ERR (*BECLOSESTREAM)(HBE_STREAM);
 
 #ifdef __cplusplus

@@ -75,7 +75,9 @@ TEST_F(PlayerDialogTest, TheEndOfTheFileClosesItByItselfEvenCutShort) {
     const QByteArray whole = ReadAll(MakeMp3("whole.mp3", 2.0));
     ASSERT_TRUE(WriteBytes(m_dir.filePath("cut.mp3"), whole.left(whole.size() / 2 + 77)));
     MakeMp3("short.mp3", 1.0);
-    for (const char* name : {"short.mp3", "cut.mp3"}) {
+    // 77 frames, 2.01 s, of which 1.98 s are music.
+    MakeMp3("padded.mp3", 1.98);
+    for (const char* name : {"short.mp3", "padded.mp3", "cut.mp3"}) {
         SCOPED_TRACE(name);
         m_positions.clear();
         QElapsedTimer clock;
@@ -87,6 +89,10 @@ TEST_F(PlayerDialogTest, TheEndOfTheFileClosesItByItselfEvenCutShort) {
                             }),
                   IDOK);
         EXPECT_TRUE(MessageBoxSeam::Recorded().empty());
+        if (name == std::string("padded.mp3")) {
+            EXPECT_EQ(LastPosition(), 77);
+            EXPECT_EQ(m_timeText, "Time: 00 : 01") << "the clock ran past the music";
+        }
         if (name == std::string("short.mp3")) {
             EXPECT_GE(clock.elapsed(), 800) << "it closed before the sound was heard";
             EXPECT_EQ(m_timeText, "Time: 00 : 01");

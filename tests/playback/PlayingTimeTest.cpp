@@ -35,4 +35,12 @@ TEST(PlayingTimeTest, FramesTimesTheUnitRoundedTowardZero) {
     EXPECT_EQ(PlayingSeconds(100, 0), 0);
 }
 
+// 1.98 s of music takes 77 frames (2.01 s): the clock stops at the music's end.
+TEST(PlayingTimeTest, NeverPastTheMusic) {
+    EXPECT_EQ(PlayingSeconds(77, kExactUnit44k, 1980.0), 1);
+    EXPECT_EQ(PlayingSeconds(76, kExactUnit44k, 1980.0), 1);
+    EXPECT_EQ(PlayingSeconds(77, kExactUnit44k, 2100.0), 2);
+    EXPECT_EQ(PlayingSeconds(77, kExactUnit44k, 0.0), 0);
+}
+
 } // namespace

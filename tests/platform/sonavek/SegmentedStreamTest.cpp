@@ -81,7 +81,8 @@ std::vector<int16_t> Render(Signal signal, int rate, int channels, double second
     return samples;
 }
 
-// All of `samples` in chunks; without `flush`, as a stopped batch leaves it.
+// All of `samples` in chunks, the frames without the placeholder of the Info
+// frame; without `flush`, as a stopped batch leaves it.
 std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& samples,
                                bool flush = true) {
     std::vector<uint8_t> mp3;
@@ -98,6 +99,8 @@ std::vector<uint8_t> EncodeAll(Mp3Stream& stream, const std::vector<int16_t>& sa
     if (flush) {
         EXPECT_EQ(stream.Flush(output.data(), &written), BE_ERR_SUCCESSFUL);
         mp3.insert(mp3.end(), output.begin(), output.begin() + written);
+        EXPECT_EQ(stream.InfoTag(output.data(), &written), BE_ERR_SUCCESSFUL);
+        mp3.erase(mp3.begin(), mp3.begin() + std::min<size_t>(written, mp3.size()));
     }
     return mp3;
 }
@@ -356,6 +359,9 @@ public:
     }
     BE_ERR Flush(uint8_t* output, uint32_t* written) override {
         return m_library.m_pBeDeinitStream(m_handle, output, written);
+    }
+    BE_ERR InfoTag(uint8_t* output, uint32_t* written) override {
+        return m_library.m_pBeGetInfoTag(m_handle, output, written);
     }
 
 private:
