@@ -57,13 +57,14 @@ private:
     int m_fd;
 };
 
-// An open encoder stream, closed on every way out.
-class EncoderStream {
+// A stream of the loaded encoder library, closed on every way out (not the
+// library's own EncoderStream, which encodes inside the library).
+class LoadedLibraryStream {
 public:
-    explicit EncoderStream(const CEncoderLibrary& library) : m_library(library) {}
-    ~EncoderStream() { Close(); }
-    EncoderStream(const EncoderStream&) = delete;
-    EncoderStream& operator=(const EncoderStream&) = delete;
+    explicit LoadedLibraryStream(const CEncoderLibrary& library) : m_library(library) {}
+    ~LoadedLibraryStream() { Close(); }
+    LoadedLibraryStream(const LoadedLibraryStream&) = delete;
+    LoadedLibraryStream& operator=(const LoadedLibraryStream&) = delete;
 
     bool Open(const BE_CONFIG& config) {
         const bool open = m_library.m_pBeInitStream(&config, &m_samples, &m_outputBytes,
@@ -148,7 +149,7 @@ EncodeResult EncodeWaveFile(const CEncoderLibrary& library, const EncodeJob& job
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Failure("Error creating mp3 file!");
 
-    EncoderStream stream(library);
+    LoadedLibraryStream stream(library);
     const BE_CONFIG config = ConfigFor(job, *format);
     if (!stream.Open(config))
         return Failure("Error attempting to encode!");
