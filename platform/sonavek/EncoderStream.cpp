@@ -5,6 +5,7 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <sys/mman.h>
 
 static_assert(std::endian::native == std::endian::little,
               "input samples are little-endian and handed to LAME as they are");
@@ -38,10 +39,25 @@ bool IsLayer3Bitrate(int kbps) {
     return std::find(kLayer3Bitrates.begin(), kLayer3Bitrates.end(), kbps) != kLayer3Bitrates.end();
 }
 
+// LAME does not check its own allocations: short of memory, it crashes the
+// process. Address space for several of its encoders (each takes about
+// 1.5 MiB), mapped and given back first, turns the shortage into a failure.
+bool RoomForLame() {
+    constexpr size_t kRoom = size_t(8) << 20;
+    void* room =
+        mmap(nullptr, kRoom, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (room == MAP_FAILED)
+        return false;
+    munmap(room, kRoom);
+    return true;
+}
+
 } // namespace
 
 lame_t SetUpLame(const StreamFormat& format, bool infoFrame) {
     std::lock_guard lock(g_setupMutex);
+    if (!RoomForLame())
+        return nullptr;
     lame_t lame = lame_init();
     if (!lame)
         return nullptr;
