@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <numeric>
 
 namespace {
@@ -53,6 +54,7 @@ struct Segment {
     uint64_t firstBlock = 0;
     std::vector<std::shared_ptr<InputBlock>> blocks;
     FrameRun output;
+    SegmentTimes times;
     int padding = -1;  // LAME's, once the last segment is flushed
     bool done = false; // under the pool mutex
     bool failed = false;
@@ -103,16 +105,29 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
     return true;
 }
 
-bool EncodeSegment(const StreamFormat& format, Segment& segment,
+// Encodes the segment on `lame`, set up for it beforehand, and closes it.
+bool EncodeSegment(const StreamFormat& format, Segment& segment, lame_t lame,
                    const std::atomic<bool>& cancelled) {
+    const double start = ThreadCpuSeconds();
     segment.output.firstFrame = segment.firstFrame;
-    lame_t lame = SetUpLame(format);
-    if (!lame)
-        return false;
-    const bool encoded = FeedSegment(lame, format, segment, cancelled);
-    lame_close(lame);
+    const bool encoded = lame && FeedSegment(lame, format, segment, cancelled);
+    if (lame)
+        lame_close(lame);
     segment.blocks = {};
+    segment.times.encodeCpu = ThreadCpuSeconds() - start;
     return encoded;
+}
+
+// A LAME encoder set up ahead, and the CPU seconds that took.
+struct ReadyEncoder {
+    lame_t lame = nullptr;
+    double setupCpu = 0.0;
+};
+
+ReadyEncoder SetUpAhead(const StreamFormat& format) {
+    const double start = ThreadCpuSeconds();
+    lame_t lame = SetUpLame(format);
+    return {lame, ThreadCpuSeconds() - start};
 }
 
 // The first input frame at or after the start of output frame `frame`.
@@ -125,6 +140,25 @@ uint64_t FramesHoldingInput(uint64_t inputFrames, int inputRate) {
     const uint64_t outputSamples =
         (inputFrames * kOutputRate + uint64_t(inputRate) - 1) / uint64_t(inputRate);
     return (outputSamples + kFrameSamples - 1) / kFrameSamples;
+}
+
+// Whether a full segment starting at `start` is handed out once `inputFrames`
+// are in: more than the held segments follow it.
+bool FullSegmentReady(uint64_t start, uint64_t inputFrames, int inputRate,
+                      const SegmentPlan& plan) {
+    return inputFrames >= FirstInputFrame(start + (plan.held + 1) * plan.segmentFrames +
+                                              kOverlapFrames + kLookAheadFrames,
+                                          inputRate);
+}
+
+// The pieces the flush cuts the input from `next` on into, after `handedOut`
+// full segments.
+std::vector<uint64_t> FlushPieces(uint64_t inputFrames, int inputRate, uint64_t next,
+                                  size_t handedOut, size_t threads, const SegmentPlan& plan) {
+    const uint64_t end = FramesHoldingInput(inputFrames, inputRate);
+    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate), threads,
+                      std::min(handedOut, InFlightLimit(threads)),
+                      plan.segmentFrames + kOverlapFrames);
 }
 
 uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
@@ -145,19 +179,47 @@ uint64_t AlignmentPeriod(int inputRate) {
     return std::lcm(kPaddingPeriod, wholeSamples);
 }
 
-std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
+size_t InFlightLimit(size_t threads) {
+    return 2 * threads;
+}
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+SegmentPlan PlanFor(const StreamFormat& format, int threads) {
+    (void)threads;
     const uint64_t period = AlignmentPeriod(format.inputRate);
-    if (threads <= 1 || period > kLongestPeriod)
+    const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
+    const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
+                                  uint64_t(format.channels) * sizeof(int16_t);
+    const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
+    return {segmentFrames, held};
+}
+
+std::vector<uint64_t> Layout(uint64_t inputFrames, int inputRate, size_t threads,
+                             const SegmentPlan& plan) {
+    std::vector<uint64_t> pieces;
+    uint64_t next = 0;
+    for (; FullSegmentReady(next, inputFrames, inputRate, plan); next += plan.segmentFrames)
+        pieces.push_back(plan.segmentFrames);
+    const std::vector<uint64_t> tail =
+        FlushPieces(inputFrames, inputRate, next, pieces.size(), threads, plan);
+    pieces.insert(pieces.end(), tail.begin(), tail.end());
+    return pieces;
+}
+
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
+    if (threads <= 1 || AlignmentPeriod(format.inputRate) > kLongestPeriod)
         return EncoderStream::Open(format);
     lame_t lame = SetUpLame(format);
     if (!lame)
         return nullptr;
     lame_close(lame);
-    const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
-    const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
-                                  uint64_t(format.channels) * sizeof(int16_t);
-    const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
-    return std::make_unique<SegmentedStream>(format, threads, segmentFrames, held);
+    const SegmentPlan plan = PlanFor(format, threads);
+    return std::make_unique<SegmentedStream>(format, threads, plan.segmentFrames, plan.held);
 }
 
 std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
@@ -194,9 +256,9 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
                                  size_t heldSegments)
     : m_format(format), m_nSegmentFrames(segmentFrames),
-      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nBlockFrames(InputFrameAt(segmentFrames)),
-      m_nHeld(heldSegments), m_nMaxInFlight(2 * size_t(threads)),
-      m_nChunkSamples(ChunkSamplesFor(format)), m_info(InfoFrame::ForFormat(format).value()),
+      m_nBlockFrames(InputFrameAt(segmentFrames)), m_nHeld(heldSegments),
+      m_nMaxInFlight(InFlightLimit(size_t(threads))), m_nChunkSamples(ChunkSamplesFor(format)),
+      m_info(InfoFrame::ForFormat(format).value()),
       // The first call also hands out the Info frame's placeholder.
       m_nOutputBytes(
           SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
@@ -224,21 +286,51 @@ std::vector<uint64_t> SegmentedStream::Joins() {
     return m_joins;
 }
 
+std::vector<SegmentTimes> SegmentedStream::Times() {
+    std::lock_guard lock(m_callMutex);
+    return m_times;
+}
+
+double SegmentedStream::FinalJoinCpu() {
+    std::lock_guard lock(m_callMutex);
+    return m_nFinalJoinCpu;
+}
+
+// Each thread sets up its next encoder while it waits for a segment (until
+// the last is queued), so that a segment starts encoding at once.
 void SegmentedStream::Work() {
+    ReadyEncoder ready;
     std::unique_lock lock(m_poolMutex);
     for (;;) {
+        if (!ready.lame && !m_bAllQueued && !m_bCancelled) {
+            lock.unlock();
+            ready = SetUpAhead(m_format);
+            lock.lock();
+        }
         m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty(); });
-        if (m_bCancelled)
+        if (m_bCancelled) {
+            if (ready.lame)
+                lame_close(ready.lame);
             return;
+        }
         const std::shared_ptr<Segment> segment = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        const bool encoded = EncodeSegment(m_format, *segment, m_bCancelled);
+        if (!ready.lame)
+            ready = SetUpAhead(m_format);
+        segment->times.setupCpu = ready.setupCpu;
+        const bool encoded = EncodeSegment(m_format, *segment, ready.lame, m_bCancelled);
+        ready = {};
         lock.lock();
         segment->failed = !encoded;
         segment->done = true;
         m_done.notify_all();
     }
+}
+
+void SegmentedStream::StartCallerClock() {
+    if (m_nCallerCpuStart < 0)
+        m_nCallerCpuStart = ThreadCpuSeconds();
 }
 
 uint64_t SegmentedStream::InputFrameAt(uint64_t frame) const {
@@ -266,6 +358,9 @@ void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
 std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last) {
     auto segment = std::make_shared<Segment>();
     segment->firstFrame = m_nNextStart;
+    segment->times = {.firstFrame = m_nNextStart,
+                      .keptFrames = frames,
+                      .callerCpuAtQueue = ThreadCpuSeconds() - m_nCallerCpuStart};
     segment->framesWanted = last ? 0 : size_t(frames + kOverlapFrames);
     segment->from = InputFrameAt(m_nNextStart);
     segment->to = last ? m_nInputFrames
@@ -288,8 +383,7 @@ std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last
 // Hands out each full segment that more than the held ones follow, so that
 // the flush can share the held ones out.
 void SegmentedStream::QueueReadySegments() {
-    while (m_nInputFrames >= InputFrameAt(m_nNextStart + (m_nHeld + 1) * m_nSegmentFrames +
-                                          kOverlapFrames + kLookAheadFrames))
+    while (FullSegmentReady(m_nNextStart, m_nInputFrames, m_format.inputRate, Plan()))
         if (!Queue(NextSegment(m_nSegmentFrames, false)))
             return;
 }
@@ -310,18 +404,17 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
 // The input left at the flush is cut into pieces that the threads finish
 // together, instead of one thread encoding the whole last segment.
 bool SegmentedStream::DispatchTail() {
-    const uint64_t end = FramesHoldingInput(m_nInputFrames, m_format.inputRate);
-    const uint64_t frames = end - std::min(end, m_nNextStart);
     // Every segment handed out before the flush is a full one.
-    const size_t handedOut = size_t(m_nNextStart / m_nSegmentFrames);
     const std::vector<uint64_t> pieces =
-        TailPieces(frames, m_nPeriod, m_threads.size(), std::min(handedOut, m_nMaxInFlight),
-                   m_nSegmentFrames + kOverlapFrames);
+        FlushPieces(m_nInputFrames, m_format.inputRate, m_nNextStart,
+                    size_t(m_nNextStart / m_nSegmentFrames), m_threads.size(), Plan());
     for (size_t i = 0; i + 1 < pieces.size(); ++i)
         if (!Queue(NextSegment(pieces[i], false)))
             return false;
     const bool queued = Queue(NextSegment(0, true));
     m_blocks.clear();
+    std::lock_guard lock(m_poolMutex);
+    m_bAllQueued = true;
     return queued;
 }
 
@@ -337,6 +430,8 @@ bool SegmentedStream::TakeFinished(bool wait) {
         segment = std::move(m_inOrder.front());
         m_inOrder.pop_front();
     }
+    m_nLastTakenCpu = ThreadCpuSeconds();
+    m_times.push_back(segment->times);
     if (segment->failed) {
         m_bFailed = true;
         return false;
@@ -369,14 +464,15 @@ void SegmentedStream::JoinSegment(Segment& segment) {
     m_joins.push_back(join);
 }
 
-BE_ERR SegmentedStream::Deliver(uint8_t* output, uint32_t* written) {
-    if (m_ready.size() > m_nOutputBytes - m_info.Bytes())
-        return BE_ERR_ENCODER_FAILED;
+// Appends the joined bytes to the `*at` bytes of `output` a call hands out.
+bool SegmentedStream::HandOutReady(uint8_t* output, uint32_t* at) {
+    if (*at + m_ready.size() + m_info.Bytes() > m_nOutputBytes)
+        return false;
     if (!m_ready.empty()) // an empty vector may have no storage at all
-        std::memcpy(output, m_ready.data(), m_ready.size());
-    *written = m_info.HandOut(output, uint32_t(m_ready.size()));
+        std::memcpy(output + *at, m_ready.data(), m_ready.size());
+    *at += m_info.HandOut(output + *at, uint32_t(m_ready.size()));
     m_ready.clear();
-    return BE_ERR_SUCCESSFUL;
+    return true;
 }
 
 BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* output,
@@ -386,14 +482,16 @@ BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* 
         return BE_ERR_INVALID_HANDLE;
     if (count > m_nChunkSamples)
         return BE_ERR_INVALID_ARGUMENT;
+    StartCallerClock();
     StoreInput(m_carry.Whole(samples, count));
     if (!m_bFailed)
         QueueReadySegments();
     while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {
     }
-    if (m_bFailed || m_bCancelled)
+    *written = 0;
+    if (m_bFailed || m_bCancelled || !HandOutReady(output, written))
         return BE_ERR_ENCODER_FAILED;
-    return Deliver(output, written);
+    return BE_ERR_SUCCESSFUL;
 }
 
 BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
@@ -402,9 +500,14 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
     m_carry.Clear();
+    StartCallerClock();
+    // Each segment's bytes go out as it is joined, so that little is left
+    // for the caller once the last one is encoded.
+    *written = 0;
     if (!m_bFailed && DispatchTail())
-        while (!m_inOrder.empty() && TakeFinished(true)) {
-        }
+        while (!m_bFailed && !m_inOrder.empty() && TakeFinished(true))
+            if (!HandOutReady(output, written))
+                m_bFailed = true;
     if (m_bFailed || m_bCancelled || !m_inOrder.empty())
         return BE_ERR_ENCODER_FAILED;
     if (m_pending.frames.size() > m_nPendingKeep) {
@@ -413,9 +516,9 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         m_ready.insert(m_ready.end(), m_pending.bytes.begin() + first.offset,
                        m_pending.bytes.begin() + last.offset + last.size);
     }
-    const BE_ERR delivered = Deliver(output, written);
-    m_bComplete = delivered == BE_ERR_SUCCESSFUL;
-    return delivered;
+    m_bComplete = HandOutReady(output, written);
+    m_nFinalJoinCpu = ThreadCpuSeconds() - m_nLastTakenCpu;
+    return m_bComplete ? BE_ERR_SUCCESSFUL : BE_ERR_ENCODER_FAILED;
 }
 
 BE_ERR SegmentedStream::InfoTag(uint8_t* output, uint32_t* written) {

@@ -39,6 +39,39 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
 // frame sizes as one continuous encode, and its input starts on a whole sample.
 uint64_t AlignmentPeriod(int inputRate);
 
+// How a stream on `threads` threads cuts its input: the length of the
+// segments handed out while input comes, and how many are held for the flush.
+struct SegmentPlan {
+    uint64_t segmentFrames = 0;
+    size_t held = 0;
+};
+
+// The plan OpenStream uses; depends on the format and the thread count only.
+SegmentPlan PlanFor(const StreamFormat& format, int threads);
+
+// The frames each segment keeps, in order, for an input of `inputFrames`:
+// what a stream with this plan cuts such an input into, whatever the chunks
+// and however fast its threads run.
+std::vector<uint64_t> Layout(uint64_t inputFrames, int inputRate, size_t threads,
+                             const SegmentPlan& plan);
+
+// Where a segment's time went, for the benches: CPU seconds of the thread
+// that encoded it, and of the caller up to the moment it was handed out.
+struct SegmentTimes {
+    uint64_t firstFrame = 0;
+    uint64_t keptFrames = 0; // 0 for the last, which keeps the rest
+    double encodeCpu = 0.0;
+    double setupCpu = 0.0; // its encoder's, set up before it was taken
+    double callerCpuAtQueue = 0.0;
+};
+
+// Segments a stream on `threads` threads keeps in flight: the caller then
+// waits for the oldest, so that memory stays flat.
+size_t InFlightLimit(size_t threads);
+
+// CPU seconds the calling thread has run.
+double ThreadCpuSeconds();
+
 struct Segment;
 struct InputBlock;
 
@@ -60,6 +93,10 @@ public:
 
     // The first frame each join took from the later segment.
     std::vector<uint64_t> Joins();
+    // Every segment handed out, in order.
+    std::vector<SegmentTimes> Times();
+    // The caller's CPU seconds in the flush after the last segment was encoded.
+    double FinalJoinCpu();
 
 private:
     void Work();
@@ -70,12 +107,13 @@ private:
     bool DispatchTail();
     bool TakeFinished(bool wait);
     void JoinSegment(Segment& segment);
-    BE_ERR Deliver(uint8_t* output, uint32_t* written);
+    bool HandOutReady(uint8_t* output, uint32_t* at);
     uint64_t InputFrameAt(uint64_t frame) const;
+    void StartCallerClock();
+    SegmentPlan Plan() const { return {m_nSegmentFrames, m_nHeld}; }
 
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
-    const uint64_t m_nPeriod;
     const uint64_t m_nBlockFrames; // input frames of one segment's own
     const size_t m_nHeld;
     const size_t m_nMaxInFlight;
@@ -99,11 +137,16 @@ private:
     bool m_bHasPending = false;
     std::vector<uint8_t> m_ready; // joined bytes for the caller
     std::vector<uint64_t> m_joins;
+    std::vector<SegmentTimes> m_times;
+    double m_nCallerCpuStart = -1.0; // at the first call
+    double m_nFinalJoinCpu = 0.0;
+    double m_nLastTakenCpu = 0.0; // when the caller took the newest segment
 
     std::mutex m_poolMutex;
     std::condition_variable m_wake; // workers: a segment is queued, or stop
     std::condition_variable m_done; // the caller: a segment is encoded, or stop
     std::deque<std::shared_ptr<Segment>> m_queue;
+    bool m_bAllQueued = false; // the flush queued the last segment
     std::atomic<bool> m_bCancelled{false};
     std::vector<std::thread> m_threads;
 };
