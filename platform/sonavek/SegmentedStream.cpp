@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <numeric>
+#include <span>
 
 namespace {
 
@@ -24,12 +25,19 @@ static_assert(kOverlapFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
-// The input the held segments may keep: three segments at 44100 or 48000 Hz
-// stereo, fewer at higher input rates, so that memory stays as it was there.
+// More threads take shorter segments: the threads' last segments end closer
+// together, and the segments in flight (two a thread) hold no more input.
+constexpr int kLongSegmentThreads = 4;
+constexpr uint64_t kShortSegmentFrames = 8 * kPaddingPeriod;
+// The input three held segments of the target length may keep: at 44100 or
+// 48000 Hz stereo all of them, fewer at higher input rates, so that memory
+// stays as it was there. More held segments may keep as much more.
 constexpr uint64_t kHeldInputBytes = 12 << 20;
 // The input left at the flush is shared between the threads only in pieces of
-// at least this many periods, so that a short input stays on one encoder.
-constexpr uint64_t kShortestTailPiece = 2;
+// at least this many periods: each piece after the first primes its encoder
+// for 24 frames before its join window, and the one before it encodes on
+// through them.
+constexpr uint64_t kShortestTailPiece = 1;
 // Input frames handed to LAME at a time; a cancel is seen between them.
 constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 
@@ -62,6 +70,23 @@ struct Segment {
 
 namespace {
 
+// The first input frame at or after the start of output frame `frame`.
+uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
+    return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
+}
+
+// Input frames to hand LAME next: near the segment's end no more than its
+// missing frames hold, so that it encodes little past them.
+uint64_t NextFeed(const Segment& segment, uint64_t fed, int inputRate) {
+    const uint64_t inBlock = fed % segment.blockFrames;
+    uint64_t frames = std::min({kPieceFrames, segment.to - fed, segment.blockFrames - inBlock});
+    if (segment.framesWanted) {
+        const uint64_t missing = segment.framesWanted - segment.output.frames.size();
+        frames = std::min(frames, FirstInputFrame(std::max<uint64_t>(1, missing), inputRate));
+    }
+    return frames;
+}
+
 bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
                  const std::atomic<bool>& cancelled) {
     FrameRun& run = segment.output;
@@ -69,8 +94,7 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
         if (cancelled || (segment.framesWanted && run.frames.size() >= segment.framesWanted))
             break;
         const uint64_t inBlock = fed % segment.blockFrames;
-        const size_t frames =
-            size_t(std::min({kPieceFrames, segment.to - fed, segment.blockFrames - inBlock}));
+        const size_t frames = size_t(NextFeed(segment, fed, format.inputRate));
         const size_t at = run.bytes.size();
         run.bytes.resize(at + LameOutputBytes(format, frames));
         InputBlock& block = *segment.blocks[size_t(fed / segment.blockFrames - segment.firstBlock)];
@@ -130,11 +154,6 @@ ReadyEncoder SetUpAhead(const StreamFormat& format) {
     return {lame, ThreadCpuSeconds() - start};
 }
 
-// The first input frame at or after the start of output frame `frame`.
-uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
-    return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
-}
-
 // The output frames that the input's samples fall in.
 uint64_t FramesHoldingInput(uint64_t inputFrames, int inputRate) {
     const uint64_t outputSamples =
@@ -190,13 +209,18 @@ double ThreadCpuSeconds() {
 }
 
 SegmentPlan PlanFor(const StreamFormat& format, int threads) {
-    (void)threads;
     const uint64_t period = AlignmentPeriod(format.inputRate);
-    const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
+    const uint64_t target =
+        threads > kLongSegmentThreads ? kShortSegmentFrames : kSegmentTargetFrames;
+    const uint64_t segmentFrames = std::max<uint64_t>(1, target / period) * period;
     const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
                                   uint64_t(format.channels) * sizeof(int16_t);
-    const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
-    return {segmentFrames, held};
+    // A file of up to one segment a thread is cut at the flush only, into one
+    // piece a thread, rather than into a full segment and a shorter rest.
+    const uint64_t wanted = std::max<uint64_t>(kHeldSegments, uint64_t(threads) - 1);
+    const uint64_t heldLimit =
+        kHeldInputBytes * wanted * target / (kHeldSegments * kSegmentTargetFrames);
+    return {segmentFrames, size_t(std::min(wanted, heldLimit / segmentBytes))};
 }
 
 std::vector<uint64_t> Layout(uint64_t inputFrames, int inputRate, size_t threads,
@@ -222,6 +246,35 @@ std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
     return std::make_unique<SegmentedStream>(format, threads, plan.segmentFrames, plan.held);
 }
 
+namespace {
+
+// Cuts `frames` into one piece a thread of `loads` (the first piece to the
+// first thread) so that every thread is done by `finish`: each piece but the
+// last takes the whole periods that fit, leaving the rest at least the
+// shortest piece each. Nothing when they cannot be done by then.
+std::vector<uint64_t> PiecesDoneBy(uint64_t finish, uint64_t frames, uint64_t period,
+                                   std::span<const uint64_t> loads) {
+    const uint64_t shortest = kShortestTailPiece * period;
+    std::vector<uint64_t> pieces;
+    uint64_t left = frames;
+    for (size_t i = 0; i + 1 < loads.size(); ++i) {
+        const uint64_t reserved = (loads.size() - 1 - i) * shortest;
+        const uint64_t room = finish - std::min(finish, loads[i] + kOverlapFrames);
+        const uint64_t spare = left - std::min(left, reserved);
+        const uint64_t piece = std::min(room, spare) / period * period;
+        if (piece < shortest)
+            return {};
+        pieces.push_back(piece);
+        left -= piece;
+    }
+    if (left < shortest || loads.back() + left > finish)
+        return {};
+    pieces.push_back(left);
+    return pieces;
+}
+
+} // namespace
+
 std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
                                  uint64_t segmentWork) {
     // Each queued segment goes to the thread that is free first.
@@ -230,27 +283,28 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
         *std::min_element(loads.begin(), loads.end()) += segmentWork;
     std::sort(loads.begin(), loads.end());
     // The pieces go to the `used` least loaded threads, the first piece to the
-    // thread free first, each sized to end them all at `finish`. Every piece
-    // but the last also encodes the next one's priming and join window.
-    const uint64_t shortest = kShortestTailPiece * period;
-    for (size_t used = threads; used > 1; --used) {
-        uint64_t work = frames + (used - 1) * kOverlapFrames;
-        for (size_t i = 0; i < used; ++i)
-            work += loads[i];
-        const uint64_t finish = work / used;
-        // Rounded to whole periods, each piece moves up to half a period to the last.
-        std::vector<uint64_t> pieces;
-        uint64_t left = frames;
-        for (size_t i = 0; i + 1 < used; ++i) {
-            const uint64_t ideal = finish - std::min(finish, loads[i] + kOverlapFrames);
-            pieces.push_back(std::min(left, (ideal + period / 2) / period * period));
-            left -= pieces.back();
+    // thread free first. Every piece but the last also encodes the next one's
+    // priming and join window, so more pieces pay only when they end sooner:
+    // for each count, the earliest finish that whole periods allow.
+    std::vector<uint64_t> best = {frames};
+    uint64_t bestFinish = loads.front() + frames;
+    for (size_t used = 2; used <= threads; ++used) {
+        const std::span<const uint64_t> on(loads.data(), used);
+        uint64_t low = 0;
+        uint64_t high = bestFinish;
+        while (low < high) {
+            const uint64_t finish = low + (high - low) / 2;
+            if (PiecesDoneBy(finish, frames, period, on).empty())
+                low = finish + 1;
+            else
+                high = finish;
         }
-        pieces.push_back(left);
-        if (std::ranges::all_of(pieces, [&](uint64_t piece) { return piece >= shortest; }))
-            return pieces;
+        if (low < bestFinish) {
+            best = PiecesDoneBy(low, frames, period, on);
+            bestFinish = low;
+        }
     }
-    return {frames};
+    return best;
 }
 
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,

@@ -15,12 +15,14 @@
 // Frames a segment's encoder encodes before the first frame it may give:
 // fewer than 20 lose more than 1 dB around some joins (the join tests).
 constexpr uint64_t kPrimingFrames = 24;
-// Frames after the priming in which a join is looked for.
-constexpr uint64_t kJoinWindowFrames = 12;
+// Frames after the priming in which a join is looked for: most joins fit at
+// its first frame, and every frame of it is encoded twice.
+constexpr uint64_t kJoinWindowFrames = 8;
 
-// Full segments held back from the threads until more input comes: the flush
-// cuts them anew, so a file of up to this many segments and one more is cut
-// into one piece a thread. High input rates hold fewer.
+// Full segments held back from the threads until more input comes, at least:
+// the flush cuts them anew, so a file of up to this many segments and one more
+// is cut into one piece a thread. More threads hold one fewer than they are,
+// high input rates fewer.
 constexpr size_t kHeldSegments = 3;
 
 // One thread, or a format whose frame alignment would make segments too long,
