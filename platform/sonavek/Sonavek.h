@@ -5,10 +5,11 @@
 // The calls for one file: beVersion, beInitStream, beEncodeChunk as often as
 // the input needs (writing what each returns), beDeinitStream (writing what
 // it returns), beGetInfoTag (writing its frame over the file's first bytes),
-// beCloseStream. The first bytes a stream hands out are a placeholder of the
-// Info frame's size, an empty ID3v2 tag that decoders skip; a caller without
-// beGetInfoTag leaves it, and the file still plays, only without the
-// encoder's delay and padding trimmed.
+// beCloseStream; only then does the caller give the file its name, so that a
+// stopped or failed conversion leaves none. The first bytes a stream hands
+// out are a placeholder of the Info frame's size, an empty ID3v2 tag that
+// decoders skip; a caller without beGetInfoTag leaves it, and the file still
+// plays, only without the encoder's delay and padding trimmed.
 #pragma once
 
 #include <stdint.h>

@@ -19,13 +19,14 @@ constexpr size_t kFrameSamples = 1152;
 
 constexpr double kClickEvery = 0.004;
 
-// A chord, and in the last 20 ms a train of clicks that a cut end would lose.
+// Two chirps, which match themselves at one lag only, and in the last 20 ms a
+// train of clicks that a cut end would lose.
 double SignalAt(double t, double length, int channel) {
     const double twoPi = 2.0 * std::numbers::pi;
-    const double chord =
-        0.2 * std::sin(twoPi * (330.0 + 110.0 * channel) * t) + 0.1 * std::sin(twoPi * 1250.0 * t);
+    const double chirps = 0.2 * std::sin(twoPi * (200.0 + 50.0 * channel + 150.0 * t) * t) +
+                          0.1 * std::sin(twoPi * (1250.0 - 100.0 * t) * t);
     const double sinceClick = std::fmod(t, kClickEvery);
-    return length - t > 0.02 ? chord : 0.8 * std::exp(-std::pow(sinceClick, 2) / 2e-8);
+    return length - t > 0.02 ? chirps : 0.8 * std::exp(-std::pow(sinceClick, 2) / 2e-8);
 }
 
 // The output sample of the last click in an input of `length` seconds.
@@ -181,17 +182,21 @@ struct JoinedCase {
     int rate;
     MPEG_mode mode;
     int threads;
+    int kbps = 128; // at 32 the Info frame is one of 64 kbit/s
 };
 
 // Joined streams decode to the length the lame tool's own encode does (the
 // input's at 44100 Hz), aligned with the input, their last clicks kept.
 TEST(GaplessStreamTest, JoinedStreamsDecodeToTheirInputsLength) {
     const QTemporaryDir dir;
-    const JoinedCase cases[] = {{kOutputRate, STEREO, 2}, {22050, MONO, 2}, {48000, STEREO, 2},
-                                {kOutputRate, STEREO, 3}, {22050, MONO, 3}, {48000, STEREO, 3}};
+    const JoinedCase cases[] = {
+        {kOutputRate, STEREO, 2},          {22050, MONO, 2}, {48000, STEREO, 2},
+        {kOutputRate, STEREO, 3},          {22050, MONO, 3}, {48000, STEREO, 3},
+        {kOutputRate, DUAL_CHANNEL, 2, 32}};
     for (const JoinedCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.rate) + " Hz on " + std::to_string(c.threads) + " threads");
-        const StreamFormat format = Format(c.rate, c.mode, 128);
+        SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.kbps) + " kbit/s on " +
+                     std::to_string(c.threads) + " threads");
+        const StreamFormat format = Format(c.rate, c.mode, c.kbps);
         const size_t inputFrames = size_t(c.rate) * 5 + 77;
         const std::vector<int16_t> input = Render(c.rate, format.channels, inputFrames);
         SegmentedStream stream(format, c.threads, AlignmentPeriod(c.rate), 0);
@@ -200,14 +205,15 @@ TEST(GaplessStreamTest, JoinedStreamsDecodeToTheirInputsLength) {
         ASSERT_NO_FATAL_FAILURE(ExpectInfoFrameDescribes(mp3, c.mode == MONO));
         const QString ours = Saved(dir, "ours.mp3", mp3);
 
-        const QString wave = dir.filePath("in.wav");
-        ASSERT_TRUE(WritePcmWave(wave, input, c.rate, format.channels));
-        const QString lame = dir.filePath("lame.mp3");
-        ASSERT_TRUE(RunTool("lame", {"--quiet", "-b", "128", "-m", c.mode == MONO ? "m" : "s",
-                                     "--resample", "44.1", wave, lame}));
-        const size_t expected = Decoded(dir, lame, false).size();
-        if (c.rate == kOutputRate) {
-            ASSERT_EQ(expected, inputFrames);
+        size_t expected = inputFrames;
+        if (c.rate != kOutputRate) {
+            const QString wave = dir.filePath("in.wav");
+            ASSERT_TRUE(WritePcmWave(wave, input, c.rate, format.channels));
+            const QString lame = dir.filePath("lame.mp3");
+            ASSERT_TRUE(
+                RunTool("lame", {"--quiet", "-b", QString::number(c.kbps), "-m",
+                                 c.mode == MONO ? "m" : "s", "--resample", "44.1", wave, lame}));
+            expected = Decoded(dir, lame, false).size();
         }
         QByteArray probed;
         ASSERT_TRUE(RunTool("ffprobe", {"-hide_banner", ours}, &probed));
