@@ -7,6 +7,8 @@
 #include <ctime>
 #include <numeric>
 #include <span>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,9 +48,21 @@ constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 // The input of one segment's own frames. The caller fills it; the segments
 // that read it share it, and the last of them frees it.
 struct InputBlock {
-    explicit InputBlock(size_t samples)
-        : samples(std::make_unique_for_overwrite<int16_t[]>(samples)) {}
+    explicit InputBlock(size_t count)
+        : samples(std::make_unique_for_overwrite<int16_t[]>(count)), size(count) {}
+
+    // Maps in the block's pages without touching what they hold, so that the
+    // caller copying into them takes no page faults: safe while it copies.
+    void MapIn() const {
+        const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+        const uintptr_t from = (uintptr_t(samples.get()) + page - 1) / page * page;
+        const uintptr_t to = uintptr_t(samples.get() + size) / page * page;
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+    }
+
     std::unique_ptr<int16_t[]> samples;
+    size_t size;
 };
 
 struct Segment {
@@ -318,6 +332,8 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
           SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
           m_info.Bytes()),
       m_carry(format.channels, m_nChunkSamples) {
+    m_spare = std::make_shared<InputBlock>(size_t(m_nBlockFrames) * size_t(format.channels));
+    m_toMapIn = m_spare;
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { Work(); });
 }
@@ -361,11 +377,18 @@ void SegmentedStream::Work() {
             ready = SetUpAhead(m_format);
             lock.lock();
         }
-        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty(); });
+        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty() || m_toMapIn; });
         if (m_bCancelled) {
             if (ready.lame)
                 lame_close(ready.lame);
             return;
+        }
+        if (m_queue.empty()) {
+            const std::shared_ptr<InputBlock> block = std::move(m_toMapIn);
+            lock.unlock();
+            block->MapIn();
+            lock.lock();
+            continue;
         }
         const std::shared_ptr<Segment> segment = std::move(m_queue.front());
         m_queue.pop_front();
@@ -398,13 +421,27 @@ void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
     for (size_t done = 0; done < samples.size();) {
         const size_t at = size_t(m_nInputFrames % m_nBlockFrames) * channels;
         if (at == 0)
-            m_blocks.push_back(std::make_shared<InputBlock>(blockSamples));
+            m_blocks.push_back(NextBlock());
         const size_t take = std::min(blockSamples - at, samples.size() - done);
         std::memcpy(m_blocks.back()->samples.get() + at, samples.data() + done,
                     take * sizeof(int16_t));
         done += take;
         m_nInputFrames += take / channels;
     }
+}
+
+// The block the caller fills next: the one an idle thread has mapped in, if
+// any; the one after it is handed to the threads to map in meanwhile.
+std::shared_ptr<InputBlock> SegmentedStream::NextBlock() {
+    const size_t samples = size_t(m_nBlockFrames) * size_t(m_format.channels);
+    std::shared_ptr<InputBlock> block = std::move(m_spare);
+    if (!block)
+        block = std::make_shared<InputBlock>(samples);
+    m_spare = std::make_shared<InputBlock>(samples);
+    std::lock_guard lock(m_poolMutex);
+    m_toMapIn = m_spare;
+    m_wake.notify_one();
+    return block;
 }
 
 // The segment that starts at the next start and keeps `frames` frames, or the
@@ -467,8 +504,10 @@ bool SegmentedStream::DispatchTail() {
             return false;
     const bool queued = Queue(NextSegment(0, true));
     m_blocks.clear();
+    m_spare.reset();
     std::lock_guard lock(m_poolMutex);
     m_bAllQueued = true;
+    m_toMapIn.reset();
     return queued;
 }
 
