@@ -1,8 +1,9 @@
 // Races libsonavek.so, driven as the conversion worker drives it (by
 // bench_encode_child), against the lame tool on 44100 Hz stereo pink noise and
 // a music-like signal, 60 s and 600 s, at 128 and 320 kbit/s, and compares the
-// joined stream's quality with the one-encoder stream's. Prints figures; it is
-// not a test.
+// joined stream's quality with the one-encoder stream's. Then, for 1 to 16
+// threads whatever the cores, measures each segment's CPU time and predicts
+// the speed-up on as many cores. Prints figures; it is not a test.
 #include "ChildProcess.h"
 #include "EncoderLibrary.h"
 #include "SegmentedStream.h"
@@ -116,45 +117,68 @@ double Snr(const std::vector<int16_t>& decoded, const std::vector<int16_t>& inpu
     return 10.0 * std::log10(std::max(signal, 1.0) / std::max(noise, 1.0));
 }
 
-void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, uint16_t kbps) {
+StreamFormat Stereo(uint16_t kbps) {
     BE_CONFIG config{};
     config.dwConfig = BE_CONFIG_MP3;
     config.dwSampleRate = kRate;
     config.byMode = BE_MP3_MODE_STEREO;
     config.wBitrate = kbps;
-    const StreamFormat format = *FormatFromConfig(config);
-    const std::unique_ptr<Mp3Stream> parallel = OpenStream(format, 2);
-    const std::vector<int16_t> ours = DecodedByMpg123(dir, EncodeHere(*parallel, input));
-    const std::vector<int16_t> single =
-        DecodedByMpg123(dir, EncodeHere(*EncoderStream::Open(format), input));
-    const size_t delay = BestLag(single, 2, input, 2, input.size() / 12, 16384);
-    const size_t frames = single.size() / 2;
-    const double wholeOurs = Snr(ours, input, delay, 0, frames);
-    const double wholeSingle = Snr(single, input, delay, 0, frames);
-    double worst = 1e300;
+    return *FormatFromConfig(config);
+}
+
+// A joined stream's quality against the one encoder's, decoded the same way.
+struct Quality {
+    double whole = 0.0, wholeSingle = 0.0; // SNR of the whole file, dB
+    double worst = 1e300;                  // the worst join's SNR less the one encoder's
     uint64_t worstJoin = 0;
-    double worstOurs = 0.0;
-    double worstSingle = 0.0;
-    const std::vector<uint64_t> joins = dynamic_cast<SegmentedStream&>(*parallel).Joins();
-    for (uint64_t join : joins) {
-        const size_t from = (join - 2) * kFrameSamples;
-        const size_t to = (join + 2) * kFrameSamples;
-        const double a = Snr(ours, input, delay, from, to);
-        const double b = Snr(single, input, delay, from, to);
-        if (a - b < worst) {
-            worst = a - b;
-            worstJoin = join;
-            worstOurs = a;
-            worstSingle = b;
+    double worstOurs = 0.0, worstSingle = 0.0;
+};
+
+class QualityCheck {
+public:
+    QualityCheck(const QTemporaryDir& dir, const std::vector<int16_t>& input,
+                 const std::vector<uint8_t>& singleMp3)
+        : m_dir(dir), m_input(input), m_single(DecodedByMpg123(dir, singleMp3)),
+          m_delay(BestLag(m_single, 2, input, 2, input.size() / 12, 16384)) {}
+
+    Quality Of(const std::vector<uint8_t>& mp3, const std::vector<uint64_t>& joins) const {
+        const std::vector<int16_t> ours = DecodedByMpg123(m_dir, mp3);
+        const size_t frames = m_single.size() / 2;
+        Quality quality;
+        quality.whole = Snr(ours, m_input, m_delay, 0, frames);
+        quality.wholeSingle = Snr(m_single, m_input, m_delay, 0, frames);
+        for (uint64_t join : joins) {
+            const size_t from = (join - 2) * kFrameSamples;
+            const size_t to = (join + 2) * kFrameSamples;
+            const double a = Snr(ours, m_input, m_delay, from, to);
+            const double b = Snr(m_single, m_input, m_delay, from, to);
+            if (a - b < quality.worst)
+                quality = {quality.whole, quality.wholeSingle, a - b, join, a, b};
         }
+        return quality;
     }
+
+private:
+    const QTemporaryDir& m_dir;
+    const std::vector<int16_t>& m_input;
+    std::vector<int16_t> m_single;
+    size_t m_delay;
+};
+
+void PrintQuality(const QTemporaryDir& dir, const std::vector<int16_t>& input, uint16_t kbps) {
+    const StreamFormat format = Stereo(kbps);
+    const std::unique_ptr<Mp3Stream> parallel = OpenStream(format, 2);
+    const std::vector<uint8_t> ours = EncodeHere(*parallel, input);
+    const QualityCheck check(dir, input, EncodeHere(*EncoderStream::Open(format), input));
+    const std::vector<uint64_t> joins = dynamic_cast<SegmentedStream&>(*parallel).Joins();
+    const Quality q = check.Of(ours, joins);
     std::printf("  SNR whole file: ours %.3f dB, one encoder %.3f dB, difference %+.3f dB "
                 "(limit -0.05)\n",
-                wholeOurs, wholeSingle, wholeOurs - wholeSingle);
+                q.whole, q.wholeSingle, q.whole - q.wholeSingle);
     std::printf("  %zu joins; worst at frame %llu: ours %.2f dB, one encoder %.2f dB, "
                 "difference %+.2f dB (limit -1)\n",
-                joins.size(), static_cast<unsigned long long>(worstJoin), worstOurs, worstSingle,
-                worst);
+                joins.size(), static_cast<unsigned long long>(q.worstJoin), q.worstOurs,
+                q.worstSingle, q.worst);
 }
 
 // Rounds of ours, lame and two lames, in turn; short encodes get more, since
@@ -185,32 +209,41 @@ double Median(const std::vector<ChildRun>& runs, double (*figure)(const ChildRun
     return Median(values);
 }
 
-void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps, int rounds) {
+// `cores` lame encodes of the file at once, waited for together.
+QString LameAtOnce(const QStringList& lame, int cores) {
+    QString script;
+    for (int i = 0; i < cores; ++i)
+        script += QStringLiteral("%1 \"$1\" \"$2.%2\" & ").arg(lame.join(' ')).arg(i);
+    return script + QStringLiteral("wait");
+}
+
+void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps, int rounds, int cores,
+          double target) {
     const QString out = dir.filePath("output.mp3");
     const QString rate = QString::number(kbps);
     const QStringList lame = {"lame", "--quiet",       "-b", rate, "-m", "s", "-q",
                               "3",    "--noreplaygain"};
-    // Two whole encodes at once: what the cores give two threads of work
-    // with nothing shared, before any cost of ours.
-    const QString both =
-        QStringLiteral("%1 \"$1\" \"$2.a\" & first=$!; %1 \"$1\" \"$2.b\" && wait $first")
-            .arg(lame.join(' '));
+    // One whole encode a core at once: what the cores give that many threads
+    // of work with nothing shared, before any cost of ours.
+    const QString atOnce = LameAtOnce(lame, cores);
     std::vector<ChildRun> oursRuns;
     std::vector<ChildRun> lameRuns;
     std::vector<double> ratios;
     std::vector<double> splits;
+    std::vector<double> overSplit;
     for (int round = 0; round < rounds; ++round) {
         const ChildRun ours = RunChild({EncodeChild(), Library(), wave, out, rate});
         const ChildRun theirs = RunChild(lame + QStringList{wave, out});
-        const ChildRun pair = RunChild({"sh", "-c", both, "sh", wave, out});
-        if (ours.seconds < 0 || theirs.seconds < 0 || pair.seconds < 0) {
+        const ChildRun all = RunChild({"sh", "-c", atOnce, "sh", wave, out});
+        if (ours.seconds < 0 || theirs.seconds < 0 || all.seconds < 0) {
             std::fprintf(stderr, "an encoder failed\n");
             std::exit(1);
         }
         // Each round's own ratios: runs close in time share the machine's
         // load, which drifts over a bench.
         ratios.push_back(ours.seconds / theirs.seconds);
-        splits.push_back(pair.seconds / (2.0 * theirs.seconds));
+        splits.push_back(all.seconds / (cores * theirs.seconds));
+        overSplit.push_back(ours.seconds / (all.seconds / cores));
         oursRuns.push_back(ours);
         lameRuns.push_back(theirs);
     }
@@ -219,44 +252,181 @@ void Race(const QTemporaryDir& dir, const QString& wave, uint16_t kbps, int roun
     const auto peak = [](const ChildRun& run) { return double(run.maxRssKiB); };
     // The CPU time shows what the segments' priming and overlap cost, whatever
     // else the machine runs at the same time.
-    std::printf("  %d kbit/s: ours %.2f s, lame %.2f s, ratio %.3f (limit 0.55); CPU ours %.2f s, "
+    std::printf("  %d kbit/s: ours %.2f s, lame %.2f s, ratio %.3f; CPU ours %.2f s, "
                 "lame %.2f s, ratio %.3f; peak memory ours %.0f KiB, lame %.0f KiB\n",
                 kbps, Median(oursRuns, wall), Median(lameRuns, wall), Median(ratios),
                 Median(oursRuns, cpu), Median(lameRuns, cpu),
                 Median(oursRuns, cpu) / Median(lameRuns, cpu), Median(oursRuns, peak),
                 Median(lameRuns, peak));
-    std::printf("  two lame encodes at once: a perfect split over the cores would give ratio "
-                "%.3f\n",
-                Median(splits));
+    const double overLimit = Median(overSplit);
+    std::printf("  %d lame encodes at once, wall / %d: the perfect split, ratio %.3f to lame; "
+                "ours over the perfect split %.3f (target %.2f): %s\n",
+                cores, cores, Median(splits), overLimit, target,
+                overLimit <= target ? "met" : "NOT MET");
 }
 
-} // namespace
+// Where N cores would have the segments' work: each segment, handed out when
+// the caller reached it (its CPU clock, and no sooner than the oldest of a
+// full set in flight is done), runs on the core that is free first.
+struct Prediction {
+    double busiest = 0.0; // the busiest core's CPU seconds
+    double wall = 0.0;    // until the flush returns, the final join included
+};
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
+Prediction Predict(const std::vector<SegmentTimes>& segments, size_t cores, double finalJoin) {
+    const size_t limit = InFlightLimit(cores);
+    std::vector<double> freeAt(cores, 0.0), busy(cores, 0.0), finished;
+    double handedOut = 0.0;
+    double callerBefore = 0.0;
+    double allOlderDone = 0.0; // segments in order, the caller joins them in order
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const SegmentTimes& segment = segments[i];
+        if (i >= limit)
+            allOlderDone = std::max(allOlderDone, finished[i - limit]);
+        handedOut = std::max(handedOut + segment.callerCpuAtQueue - callerBefore, allOlderDone);
+        callerBefore = segment.callerCpuAtQueue;
+        // A thread sets up its next encoder as soon as it is free.
+        const size_t core = size_t(std::min_element(freeAt.begin(), freeAt.end()) - freeAt.begin());
+        freeAt[core] = std::max(handedOut, freeAt[core] + segment.setupCpu) + segment.encodeCpu;
+        busy[core] += segment.setupCpu + segment.encodeCpu;
+        finished.push_back(freeAt[core]);
+    }
+    return {*std::max_element(busy.begin(), busy.end()),
+            *std::max_element(finished.begin(), finished.end()) + finalJoin};
+}
+
+double OneEncoderCpu(const StreamFormat& format, const std::vector<int16_t>& input,
+                     std::vector<uint8_t>* mp3) {
+    const std::unique_ptr<Mp3Stream> single = EncoderStream::Open(format);
+    const double start = ThreadCpuSeconds();
+    *mp3 = EncodeHere(*single, input);
+    return ThreadCpuSeconds() - start;
+}
+
+struct ManyCoreRow {
+    int threads = 0;
+    size_t pieces = 0;
+    double total = 0.0; // CPU seconds of the caller and every thread
+    double read = 0.0;  // the caller's, before the first segment was handed out
+    double finalJoin = 0.0;
+    Prediction prediction;
+    Quality quality;
+};
+
+ManyCoreRow MeasureThreads(const StreamFormat& format, const std::vector<int16_t>& input,
+                           int threads, const QualityCheck& check) {
+    const std::unique_ptr<Mp3Stream> stream = OpenStream(format, threads);
+    auto& segmented = dynamic_cast<SegmentedStream&>(*stream);
+    const double start = ThreadCpuSeconds();
+    const std::vector<uint8_t> mp3 = EncodeHere(*stream, input);
+    ManyCoreRow row;
+    row.threads = threads;
+    row.total = ThreadCpuSeconds() - start;
+    const std::vector<SegmentTimes> segments = segmented.Times();
+    for (const SegmentTimes& segment : segments)
+        row.total += segment.setupCpu + segment.encodeCpu;
+    row.pieces = segments.size();
+    row.read = segments.front().callerCpuAtQueue;
+    row.finalJoin = segmented.FinalJoinCpu();
+    row.prediction = Predict(segments, size_t(threads), row.finalJoin);
+    row.quality = check.Of(mp3, segmented.Joins());
+    return row;
+}
+
+// The library's streams on 2 to 16 threads, in this process, each between two
+// encodes on one encoder: the load of the machine drifts, and their mean is
+// the row's one encoder.
+void PrintManyCoreTable(const QTemporaryDir& dir, const std::vector<int16_t>& input, int seconds) {
+    const StreamFormat format = Stereo(128);
+    std::vector<uint8_t> singleMp3;
+    std::vector<double> ones = {OneEncoderCpu(format, input, &singleMp3)};
+    const QualityCheck check(dir, input, singleMp3);
+    std::vector<ManyCoreRow> rows;
+    for (int threads : {2, 4, 8, 16}) {
+        rows.push_back(MeasureThreads(format, input, threads, check));
+        ones.push_back(OneEncoderCpu(format, input, &singleMp3));
+    }
+    const double goalShare = seconds >= 600 ? 0.85 : 0.7;
+    std::printf("  threads | pieces | one encoder s | CPU / one | busiest core s | read before "
+                "first cut ms | final join ms | predicted speed-up | goal | SNR whole dB | "
+                "worst join dB\n");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ManyCoreRow& row = rows[i];
+        const double one = (ones[i] + ones[i + 1]) / 2;
+        const double speedUp = one / row.prediction.wall;
+        const double goal = goalShare * row.threads;
+        std::printf("  %7d | %6zu | %.3f-%.3f | %9.3f | %14.3f | %24.1f | %13.1f | "
+                    "%6.2f (%.2f N) | %4.1f %s | %+.3f | %+.2f\n",
+                    row.threads, row.pieces, std::min(ones[i], ones[i + 1]),
+                    std::max(ones[i], ones[i + 1]), row.total / one, row.prediction.busiest,
+                    1e3 * row.read, 1e3 * row.finalJoin, speedUp, speedUp / row.threads, goal,
+                    speedUp >= goal ? "met" : "NOT MET",
+                    row.quality.whole - row.quality.wholeSingle, row.quality.worst);
+    }
+}
+
+struct SignalKind {
+    const char* name;
+    std::vector<int16_t> (*make)(double);
+};
+constexpr SignalKind kSignalKinds[] = {{"pink noise", PinkNoise}, {"music-like", MusicLike}};
+
+bool RaceAll(const QTemporaryDir& dir) {
     cpu_set_t cores;
     const int threads = sched_getaffinity(0, sizeof cores, &cores) == 0 ? CPU_COUNT(&cores) : 1;
     std::printf("44100 Hz stereo through libsonavek.so on %d threads against "
                 "lame -b N -m s -q 3 --noreplaygain: medians over %d rounds (60 s) and %d "
                 "(600 s); a ratio is the median of the rounds' own\n",
                 threads, RaceRounds(60), RaceRounds(600));
-    const struct {
-        const char* name;
-        std::vector<int16_t> (*make)(double);
-    } signalKinds[] = {{"pink noise", PinkNoise}, {"music-like", MusicLike}};
-    for (const auto& kind : signalKinds)
+    for (const SignalKind& kind : kSignalKinds)
         for (int seconds : {60, 600}) {
             const std::vector<int16_t> input = kind.make(seconds);
             const QString wave = dir.filePath(QStringLiteral("input.wav"));
             if (!WritePcmWave(wave, input, kRate, 2))
-                return 1;
+                return false;
             std::printf("%s, %d s\n", kind.name, seconds);
             for (uint16_t kbps : {128, 320}) {
-                Race(dir, wave, kbps, RaceRounds(seconds));
+                Race(dir, wave, kbps, RaceRounds(seconds), threads, seconds >= 600 ? 1.04 : 1.08);
                 PrintQuality(dir, input, kbps);
             }
             QFile::remove(wave);
         }
+    return true;
+}
+
+// On one core of this machine, so that the stream's threads never run at the
+// same time as one another: CPU time is then what each would take on a core
+// of its own, less what the machine's other work takes from it.
+void PrintManyCoreTables(const QTemporaryDir& dir) {
+    cpu_set_t allowed;
+    cpu_set_t first;
+    CPU_ZERO(&first);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        for (int cpu = 0; CPU_COUNT(&first) == 0 && cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &allowed))
+                CPU_SET(cpu, &first);
+    if (CPU_COUNT(&first) == 1)
+        sched_setaffinity(0, sizeof first, &first);
+    std::printf("Many cores: 44100 Hz stereo at 128 kbit/s on 2 to 16 threads, whatever this "
+                "machine's cores; CPU seconds by thread, the speed-up predicted for as many "
+                "cores (goal 0.7 N for 60 s, 0.85 N for 600 s)\n");
+    for (const SignalKind& kind : kSignalKinds)
+        for (int seconds : {60, 600}) {
+            std::printf("%s, %d s\n", kind.name, seconds);
+            PrintManyCoreTable(dir, kind.make(seconds), seconds);
+        }
+}
+
+} // namespace
+
+// bench_encode [race | cores]: both parts, or one.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (part != "cores" && !RaceAll(dir))
+        return 1;
+    if (part != "race")
+        PrintManyCoreTables(dir);
     return 0;
 }

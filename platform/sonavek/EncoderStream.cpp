@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -19,8 +20,11 @@ constexpr int kLameQuality = 3; // the lame tool's default
 constexpr std::array kLayer3Bitrates = {32,  40,  48,  56,  64,  80,  96,
                                         112, 128, 160, 192, 224, 256, 320};
 
-// lame_init_params fills shared tables the first time; keep set-ups apart.
+// lame_init_params fills shared tables the first time, so the first set-up
+// is kept apart from every other; later ones only write the same values into
+// them again, and sixteen threads setting up at once must not wait in turn.
 std::mutex g_setupMutex;
+std::atomic<bool> g_tablesFilled{false};
 
 std::optional<MPEG_mode> ModeFromConfig(uint8_t mode) {
     switch (mode) {
@@ -55,9 +59,11 @@ bool RoomForLame() {
 } // namespace
 
 lame_t SetUpLame(const StreamFormat& format, bool infoFrame) {
-    std::lock_guard lock(g_setupMutex);
     if (!RoomForLame())
         return nullptr;
+    std::unique_lock lock(g_setupMutex, std::defer_lock);
+    if (!g_tablesFilled.load(std::memory_order_acquire))
+        lock.lock();
     lame_t lame = lame_init();
     if (!lame)
         return nullptr;
@@ -76,6 +82,7 @@ lame_t SetUpLame(const StreamFormat& format, bool infoFrame) {
         lame_close(lame);
         return nullptr;
     }
+    g_tablesFilled.store(true, std::memory_order_release);
     return lame;
 }
 

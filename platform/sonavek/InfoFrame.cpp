@@ -3,6 +3,7 @@
 #include "EncoderStream.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -109,14 +110,24 @@ void WriteSeekTable(uint64_t frames, int kbps, uint8_t* table) {
     }
 }
 
+// The CRC of every byte value, so that the music CRC costs one look-up a
+// byte: bit by bit it was 2 % of a whole encode, on the caller's thread.
+constexpr std::array<uint16_t, 256> kCrcTable = [] {
+    std::array<uint16_t, 256> table{};
+    for (unsigned value = 0; value < 256; ++value) {
+        uint16_t crc = uint16_t(value);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
+        table[value] = crc;
+    }
+    return table;
+}();
+
 } // namespace
 
 uint16_t LameCrc16(const uint8_t* bytes, size_t size, uint16_t crc) {
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
-    }
+    for (size_t i = 0; i < size; ++i)
+        crc = uint16_t((crc >> 8) ^ kCrcTable[(crc ^ bytes[i]) & 0xFF]);
     return crc;
 }
 

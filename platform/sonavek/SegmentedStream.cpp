@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <numeric>
+#include <span>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,12 +27,19 @@ static_assert(kOverlapFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
-// The input the held segments may keep: three segments at 44100 or 48000 Hz
-// stereo, fewer at higher input rates, so that memory stays as it was there.
+// More threads take shorter segments: the threads' last segments end closer
+// together, and the segments in flight (two a thread) hold no more input.
+constexpr int kLongSegmentThreads = 4;
+constexpr uint64_t kShortSegmentFrames = 8 * kPaddingPeriod;
+// The input three held segments of the target length may keep: at 44100 or
+// 48000 Hz stereo all of them, fewer at higher input rates, so that memory
+// stays as it was there. More held segments may keep as much more.
 constexpr uint64_t kHeldInputBytes = 12 << 20;
 // The input left at the flush is shared between the threads only in pieces of
-// at least this many periods, so that a short input stays on one encoder.
-constexpr uint64_t kShortestTailPiece = 2;
+// at least this many periods: each piece after the first primes its encoder
+// for 24 frames before its join window, and the one before it encodes on
+// through them.
+constexpr uint64_t kShortestTailPiece = 1;
 // Input frames handed to LAME at a time; a cancel is seen between them.
 constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 
@@ -37,9 +48,21 @@ constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 // The input of one segment's own frames. The caller fills it; the segments
 // that read it share it, and the last of them frees it.
 struct InputBlock {
-    explicit InputBlock(size_t samples)
-        : samples(std::make_unique_for_overwrite<int16_t[]>(samples)) {}
+    explicit InputBlock(size_t count)
+        : samples(std::make_unique_for_overwrite<int16_t[]>(count)), size(count) {}
+
+    // Maps in the block's pages without touching what they hold, so that the
+    // caller copying into them takes no page faults: safe while it copies.
+    void MapIn() const {
+        const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+        const uintptr_t from = (uintptr_t(samples.get()) + page - 1) / page * page;
+        const uintptr_t to = uintptr_t(samples.get() + size) / page * page;
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+    }
+
     std::unique_ptr<int16_t[]> samples;
+    size_t size;
 };
 
 struct Segment {
@@ -53,12 +76,30 @@ struct Segment {
     uint64_t firstBlock = 0;
     std::vector<std::shared_ptr<InputBlock>> blocks;
     FrameRun output;
+    SegmentTimes times;
     int padding = -1;  // LAME's, once the last segment is flushed
     bool done = false; // under the pool mutex
     bool failed = false;
 };
 
 namespace {
+
+// The first input frame at or after the start of output frame `frame`.
+uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
+    return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
+}
+
+// Input frames to hand LAME next: near the segment's end no more than its
+// missing frames hold, so that it encodes little past them.
+uint64_t NextFeed(const Segment& segment, uint64_t fed, int inputRate) {
+    const uint64_t inBlock = fed % segment.blockFrames;
+    uint64_t frames = std::min({kPieceFrames, segment.to - fed, segment.blockFrames - inBlock});
+    if (segment.framesWanted) {
+        const uint64_t missing = segment.framesWanted - segment.output.frames.size();
+        frames = std::min(frames, FirstInputFrame(std::max<uint64_t>(1, missing), inputRate));
+    }
+    return frames;
+}
 
 bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
                  const std::atomic<bool>& cancelled) {
@@ -67,8 +108,7 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
         if (cancelled || (segment.framesWanted && run.frames.size() >= segment.framesWanted))
             break;
         const uint64_t inBlock = fed % segment.blockFrames;
-        const size_t frames =
-            size_t(std::min({kPieceFrames, segment.to - fed, segment.blockFrames - inBlock}));
+        const size_t frames = size_t(NextFeed(segment, fed, format.inputRate));
         const size_t at = run.bytes.size();
         run.bytes.resize(at + LameOutputBytes(format, frames));
         InputBlock& block = *segment.blocks[size_t(fed / segment.blockFrames - segment.firstBlock)];
@@ -103,33 +143,41 @@ bool FeedSegment(lame_t lame, const StreamFormat& format, Segment& segment,
     return true;
 }
 
-bool EncodeSegment(const StreamFormat& format, Segment& segment,
+// Encodes the segment on `lame`, set up for it beforehand.
+bool EncodeSegment(const StreamFormat& format, Segment& segment, lame_t lame,
                    const std::atomic<bool>& cancelled) {
+    const double start = ThreadCpuSeconds();
     segment.output.firstFrame = segment.firstFrame;
-    const std::unique_ptr<lame_global_flags, int (*)(lame_t)> lame(SetUpLame(format), lame_close);
-    if (!lame)
-        return false;
-    const bool encoded = FeedSegment(lame.get(), format, segment, cancelled);
+    const bool encoded = lame && FeedSegment(lame, format, segment, cancelled);
     segment.blocks = {};
+    segment.times.encodeCpu = ThreadCpuSeconds() - start;
     return encoded;
 }
 
 // A segment that throws (a failed allocation) fails like one LAME refused:
-// the stream fails, not the process.
-bool TryEncodeSegment(const StreamFormat& format, Segment& segment,
+// the stream fails, not the process. The encoder is closed however it ends.
+bool TryEncodeSegment(const StreamFormat& format, Segment& segment, lame_t lame,
                       const std::atomic<bool>& cancelled) {
+    const std::unique_ptr<lame_global_flags, int (*)(lame_t)> owned(lame, lame_close);
     try {
         if (SegmentedStreamSeam::beforeSegment)
             SegmentedStreamSeam::beforeSegment(cancelled);
-        return EncodeSegment(format, segment, cancelled);
+        return EncodeSegment(format, segment, owned.get(), cancelled);
     } catch (const std::exception&) {
         return false;
     }
 }
 
-// The first input frame at or after the start of output frame `frame`.
-uint64_t FirstInputFrame(uint64_t frame, int inputRate) {
-    return (frame * kFrameSamples * uint64_t(inputRate) + kOutputRate - 1) / kOutputRate;
+// A LAME encoder set up ahead, and the CPU seconds that took.
+struct ReadyEncoder {
+    lame_t lame = nullptr;
+    double setupCpu = 0.0;
+};
+
+ReadyEncoder SetUpAhead(const StreamFormat& format) {
+    const double start = ThreadCpuSeconds();
+    lame_t lame = SetUpLame(format);
+    return {lame, ThreadCpuSeconds() - start};
 }
 
 // The output frames that the input's samples fall in.
@@ -137,6 +185,25 @@ uint64_t FramesHoldingInput(uint64_t inputFrames, int inputRate) {
     const uint64_t outputSamples =
         (inputFrames * kOutputRate + uint64_t(inputRate) - 1) / uint64_t(inputRate);
     return (outputSamples + kFrameSamples - 1) / kFrameSamples;
+}
+
+// Whether a full segment starting at `start` is handed out once `inputFrames`
+// are in: more than the held segments follow it.
+bool FullSegmentReady(uint64_t start, uint64_t inputFrames, int inputRate,
+                      const SegmentPlan& plan) {
+    return inputFrames >= FirstInputFrame(start + (plan.held + 1) * plan.segmentFrames +
+                                              kOverlapFrames + kLookAheadFrames,
+                                          inputRate);
+}
+
+// The pieces the flush cuts the input from `next` on into, after `handedOut`
+// full segments.
+std::vector<uint64_t> FlushPieces(uint64_t inputFrames, int inputRate, uint64_t next,
+                                  size_t handedOut, size_t threads, const SegmentPlan& plan) {
+    const uint64_t end = FramesHoldingInput(inputFrames, inputRate);
+    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate), threads,
+                      std::min(handedOut, InFlightLimit(threads)),
+                      plan.segmentFrames + kOverlapFrames);
 }
 
 uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
@@ -157,20 +224,82 @@ uint64_t AlignmentPeriod(int inputRate) {
     return std::lcm(kPaddingPeriod, wholeSamples);
 }
 
-std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
+size_t InFlightLimit(size_t threads) {
+    return 2 * threads;
+}
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+SegmentPlan PlanFor(const StreamFormat& format, int threads) {
     const uint64_t period = AlignmentPeriod(format.inputRate);
-    if (threads <= 1 || period > kLongestPeriod)
+    const uint64_t target =
+        threads > kLongSegmentThreads ? kShortSegmentFrames : kSegmentTargetFrames;
+    const uint64_t segmentFrames = std::max<uint64_t>(1, target / period) * period;
+    const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
+                                  uint64_t(format.channels) * sizeof(int16_t);
+    // A file of up to one segment a thread is cut at the flush only, into one
+    // piece a thread, rather than into a full segment and a shorter rest.
+    const uint64_t wanted = std::max<uint64_t>(kHeldSegments, uint64_t(threads) - 1);
+    const uint64_t heldLimit =
+        kHeldInputBytes * wanted * target / (kHeldSegments * kSegmentTargetFrames);
+    return {segmentFrames, size_t(std::min(wanted, heldLimit / segmentBytes))};
+}
+
+std::vector<uint64_t> Layout(uint64_t inputFrames, int inputRate, size_t threads,
+                             const SegmentPlan& plan) {
+    std::vector<uint64_t> pieces;
+    uint64_t next = 0;
+    for (; FullSegmentReady(next, inputFrames, inputRate, plan); next += plan.segmentFrames)
+        pieces.push_back(plan.segmentFrames);
+    const std::vector<uint64_t> tail =
+        FlushPieces(inputFrames, inputRate, next, pieces.size(), threads, plan);
+    pieces.insert(pieces.end(), tail.begin(), tail.end());
+    return pieces;
+}
+
+std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads) {
+    if (threads <= 1 || AlignmentPeriod(format.inputRate) > kLongestPeriod)
         return EncoderStream::Open(format);
     lame_t lame = SetUpLame(format);
     if (!lame)
         return nullptr;
     lame_close(lame);
-    const uint64_t segmentFrames = std::max<uint64_t>(1, kSegmentTargetFrames / period) * period;
-    const uint64_t segmentBytes = FirstInputFrame(segmentFrames, format.inputRate) *
-                                  uint64_t(format.channels) * sizeof(int16_t);
-    const size_t held = size_t(std::min<uint64_t>(kHeldSegments, kHeldInputBytes / segmentBytes));
-    return std::make_unique<SegmentedStream>(format, threads, segmentFrames, held);
+    const SegmentPlan plan = PlanFor(format, threads);
+    return std::make_unique<SegmentedStream>(format, threads, plan.segmentFrames, plan.held);
 }
+
+namespace {
+
+// Cuts `frames` into one piece a thread of `loads` (the first piece to the
+// first thread) so that every thread is done by `finish`: each piece but the
+// last takes the whole periods that fit, leaving the rest at least the
+// shortest piece each. Nothing when they cannot be done by then.
+std::vector<uint64_t> PiecesDoneBy(uint64_t finish, uint64_t frames, uint64_t period,
+                                   std::span<const uint64_t> loads) {
+    const uint64_t shortest = kShortestTailPiece * period;
+    std::vector<uint64_t> pieces;
+    uint64_t left = frames;
+    for (size_t i = 0; i + 1 < loads.size(); ++i) {
+        const uint64_t reserved = (loads.size() - 1 - i) * shortest;
+        const uint64_t room = finish - std::min(finish, loads[i] + kOverlapFrames);
+        const uint64_t spare = left - std::min(left, reserved);
+        const uint64_t piece = std::min(room, spare) / period * period;
+        if (piece < shortest)
+            return {};
+        pieces.push_back(piece);
+        left -= piece;
+    }
+    if (left < shortest || loads.back() + left > finish)
+        return {};
+    pieces.push_back(left);
+    return pieces;
+}
+
+} // namespace
 
 std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
                                  uint64_t segmentWork) {
@@ -180,40 +309,43 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
         *std::min_element(loads.begin(), loads.end()) += segmentWork;
     std::sort(loads.begin(), loads.end());
     // The pieces go to the `used` least loaded threads, the first piece to the
-    // thread free first, each sized to end them all at `finish`. Every piece
-    // but the last also encodes the next one's priming and join window.
-    const uint64_t shortest = kShortestTailPiece * period;
-    for (size_t used = threads; used > 1; --used) {
-        uint64_t work = frames + (used - 1) * kOverlapFrames;
-        for (size_t i = 0; i < used; ++i)
-            work += loads[i];
-        const uint64_t finish = work / used;
-        // Rounded to whole periods, each piece moves up to half a period to the last.
-        std::vector<uint64_t> pieces;
-        uint64_t left = frames;
-        for (size_t i = 0; i + 1 < used; ++i) {
-            const uint64_t ideal = finish - std::min(finish, loads[i] + kOverlapFrames);
-            pieces.push_back(std::min(left, (ideal + period / 2) / period * period));
-            left -= pieces.back();
+    // thread free first. Every piece but the last also encodes the next one's
+    // priming and join window, so more pieces pay only when they end sooner:
+    // for each count, the earliest finish that whole periods allow.
+    std::vector<uint64_t> best = {frames};
+    uint64_t bestFinish = loads.front() + frames;
+    for (size_t used = 2; used <= threads; ++used) {
+        const std::span<const uint64_t> on(loads.data(), used);
+        uint64_t low = 0;
+        uint64_t high = bestFinish;
+        while (low < high) {
+            const uint64_t finish = low + (high - low) / 2;
+            if (PiecesDoneBy(finish, frames, period, on).empty())
+                low = finish + 1;
+            else
+                high = finish;
         }
-        pieces.push_back(left);
-        if (std::ranges::all_of(pieces, [&](uint64_t piece) { return piece >= shortest; }))
-            return pieces;
+        if (low < bestFinish) {
+            best = PiecesDoneBy(low, frames, period, on);
+            bestFinish = low;
+        }
     }
-    return {frames};
+    return best;
 }
 
 SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64_t segmentFrames,
                                  size_t heldSegments)
     : m_format(format), m_nSegmentFrames(segmentFrames),
-      m_nPeriod(AlignmentPeriod(format.inputRate)), m_nBlockFrames(InputFrameAt(segmentFrames)),
-      m_nHeld(heldSegments), m_nMaxInFlight(2 * size_t(threads)),
-      m_nChunkSamples(ChunkSamplesFor(format)), m_info(InfoFrame::ForFormat(format).value()),
+      m_nBlockFrames(InputFrameAt(segmentFrames)), m_nHeld(heldSegments),
+      m_nMaxInFlight(InFlightLimit(size_t(threads))), m_nChunkSamples(ChunkSamplesFor(format)),
+      m_info(InfoFrame::ForFormat(format).value()),
       // The first call also hands out the Info frame's placeholder.
       m_nOutputBytes(
           SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
           m_info.Bytes()),
       m_carry(format.channels, m_nChunkSamples) {
+    m_spare = std::make_shared<InputBlock>(size_t(m_nBlockFrames) * size_t(format.channels));
+    m_toMapIn = m_spare;
     try {
         for (int i = 0; i < threads; ++i)
             m_threads.emplace_back([this] { Work(); });
@@ -247,21 +379,58 @@ std::vector<uint64_t> SegmentedStream::Joins() {
     return m_joins;
 }
 
+std::vector<SegmentTimes> SegmentedStream::Times() {
+    std::lock_guard lock(m_callMutex);
+    return m_times;
+}
+
+double SegmentedStream::FinalJoinCpu() {
+    std::lock_guard lock(m_callMutex);
+    return m_nFinalJoinCpu;
+}
+
+// Each thread sets up its next encoder while it waits for a segment (until
+// the last is queued), so that a segment starts encoding at once.
 void SegmentedStream::Work() {
+    ReadyEncoder ready;
     std::unique_lock lock(m_poolMutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty(); });
-        if (m_bCancelled)
+        if (!ready.lame && !m_bAllQueued && !m_bCancelled) {
+            lock.unlock();
+            ready = SetUpAhead(m_format);
+            lock.lock();
+        }
+        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty() || m_toMapIn; });
+        if (m_bCancelled) {
+            if (ready.lame)
+                lame_close(ready.lame);
             return;
+        }
+        if (m_queue.empty()) {
+            const std::shared_ptr<InputBlock> block = std::move(m_toMapIn);
+            lock.unlock();
+            block->MapIn();
+            lock.lock();
+            continue;
+        }
         const std::shared_ptr<Segment> segment = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        const bool encoded = TryEncodeSegment(m_format, *segment, m_bCancelled);
+        if (!ready.lame)
+            ready = SetUpAhead(m_format);
+        segment->times.setupCpu = ready.setupCpu;
+        const bool encoded = TryEncodeSegment(m_format, *segment, ready.lame, m_bCancelled);
+        ready = {};
         lock.lock();
         segment->failed = !encoded;
         segment->done = true;
         m_done.notify_all();
     }
+}
+
+void SegmentedStream::StartCallerClock() {
+    if (m_nCallerCpuStart < 0)
+        m_nCallerCpuStart = ThreadCpuSeconds();
 }
 
 uint64_t SegmentedStream::InputFrameAt(uint64_t frame) const {
@@ -275,7 +444,7 @@ void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
     for (size_t done = 0; done < samples.size();) {
         const size_t at = size_t(m_nInputFrames % m_nBlockFrames) * channels;
         if (at == 0)
-            m_blocks.push_back(std::make_shared<InputBlock>(blockSamples));
+            m_blocks.push_back(NextBlock());
         const size_t take = std::min(blockSamples - at, samples.size() - done);
         std::memcpy(m_blocks.back()->samples.get() + at, samples.data() + done,
                     take * sizeof(int16_t));
@@ -284,11 +453,28 @@ void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
     }
 }
 
+// The block the caller fills next: the one an idle thread has mapped in, if
+// any; the one after it is handed to the threads to map in meanwhile.
+std::shared_ptr<InputBlock> SegmentedStream::NextBlock() {
+    const size_t samples = size_t(m_nBlockFrames) * size_t(m_format.channels);
+    std::shared_ptr<InputBlock> block = std::move(m_spare);
+    if (!block)
+        block = std::make_shared<InputBlock>(samples);
+    m_spare = std::make_shared<InputBlock>(samples);
+    std::lock_guard lock(m_poolMutex);
+    m_toMapIn = m_spare;
+    m_wake.notify_one();
+    return block;
+}
+
 // The segment that starts at the next start and keeps `frames` frames, or the
 // last one, which takes all the input left; it shares the blocks it reads.
 std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last) {
     auto segment = std::make_shared<Segment>();
     segment->firstFrame = m_nNextStart;
+    segment->times = {.firstFrame = m_nNextStart,
+                      .keptFrames = frames,
+                      .callerCpuAtQueue = ThreadCpuSeconds() - m_nCallerCpuStart};
     segment->framesWanted = last ? 0 : size_t(frames + kOverlapFrames);
     segment->from = InputFrameAt(m_nNextStart);
     segment->to = last ? m_nInputFrames
@@ -311,8 +497,7 @@ std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last
 // Hands out each full segment that more than the held ones follow, so that
 // the flush can share the held ones out.
 void SegmentedStream::QueueReadySegments() {
-    while (m_nInputFrames >= InputFrameAt(m_nNextStart + (m_nHeld + 1) * m_nSegmentFrames +
-                                          kOverlapFrames + kLookAheadFrames))
+    while (FullSegmentReady(m_nNextStart, m_nInputFrames, m_format.inputRate, Plan()))
         if (!Queue(NextSegment(m_nSegmentFrames, false)))
             return;
 }
@@ -333,18 +518,19 @@ bool SegmentedStream::Queue(std::shared_ptr<Segment> segment) {
 // The input left at the flush is cut into pieces that the threads finish
 // together, instead of one thread encoding the whole last segment.
 bool SegmentedStream::DispatchTail() {
-    const uint64_t end = FramesHoldingInput(m_nInputFrames, m_format.inputRate);
-    const uint64_t frames = end - std::min(end, m_nNextStart);
     // Every segment handed out before the flush is a full one.
-    const size_t handedOut = size_t(m_nNextStart / m_nSegmentFrames);
     const std::vector<uint64_t> pieces =
-        TailPieces(frames, m_nPeriod, m_threads.size(), std::min(handedOut, m_nMaxInFlight),
-                   m_nSegmentFrames + kOverlapFrames);
+        FlushPieces(m_nInputFrames, m_format.inputRate, m_nNextStart,
+                    size_t(m_nNextStart / m_nSegmentFrames), m_threads.size(), Plan());
     for (size_t i = 0; i + 1 < pieces.size(); ++i)
         if (!Queue(NextSegment(pieces[i], false)))
             return false;
     const bool queued = Queue(NextSegment(0, true));
     m_blocks.clear();
+    m_spare.reset();
+    std::lock_guard lock(m_poolMutex);
+    m_bAllQueued = true;
+    m_toMapIn.reset();
     return queued;
 }
 
@@ -360,6 +546,8 @@ bool SegmentedStream::TakeFinished(bool wait) {
         segment = std::move(m_inOrder.front());
         m_inOrder.pop_front();
     }
+    m_nLastTakenCpu = ThreadCpuSeconds();
+    m_times.push_back(segment->times);
     if (segment->failed) {
         m_bFailed = true;
         return false;
@@ -392,14 +580,15 @@ void SegmentedStream::JoinSegment(Segment& segment) {
     m_joins.push_back(join);
 }
 
-BE_ERR SegmentedStream::Deliver(uint8_t* output, uint32_t* written) {
-    if (m_ready.size() > m_nOutputBytes - m_info.Bytes())
-        return BE_ERR_ENCODER_FAILED;
+// Appends the joined bytes to the `*at` bytes of `output` a call hands out.
+bool SegmentedStream::HandOutReady(uint8_t* output, uint32_t* at) {
+    if (*at + m_ready.size() + m_info.Bytes() > m_nOutputBytes)
+        return false;
     if (!m_ready.empty()) // an empty vector may have no storage at all
-        std::memcpy(output, m_ready.data(), m_ready.size());
-    *written = m_info.HandOut(output, uint32_t(m_ready.size()));
+        std::memcpy(output + *at, m_ready.data(), m_ready.size());
+    *at += m_info.HandOut(output + *at, uint32_t(m_ready.size()));
     m_ready.clear();
-    return BE_ERR_SUCCESSFUL;
+    return true;
 }
 
 BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* output,
@@ -409,14 +598,16 @@ BE_ERR SegmentedStream::Encode(const int16_t* samples, uint32_t count, uint8_t* 
         return BE_ERR_INVALID_HANDLE;
     if (count > m_nChunkSamples)
         return BE_ERR_INVALID_ARGUMENT;
+    StartCallerClock();
     StoreInput(m_carry.Whole(samples, count));
     if (!m_bFailed)
         QueueReadySegments();
     while (!m_bFailed && !m_inOrder.empty() && TakeFinished(false)) {
     }
-    if (m_bFailed || m_bCancelled)
+    *written = 0;
+    if (m_bFailed || m_bCancelled || !HandOutReady(output, written))
         return BE_ERR_ENCODER_FAILED;
-    return Deliver(output, written);
+    return BE_ERR_SUCCESSFUL;
 }
 
 BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
@@ -425,9 +616,14 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         return BE_ERR_INVALID_HANDLE;
     m_bFlushed = true;
     m_carry.Clear();
+    StartCallerClock();
+    // Each segment's bytes go out as it is joined, so that little is left
+    // for the caller once the last one is encoded.
+    *written = 0;
     if (!m_bFailed && DispatchTail())
-        while (!m_inOrder.empty() && TakeFinished(true)) {
-        }
+        while (!m_bFailed && !m_inOrder.empty() && TakeFinished(true))
+            if (!HandOutReady(output, written))
+                m_bFailed = true;
     if (m_bFailed || m_bCancelled || !m_inOrder.empty())
         return BE_ERR_ENCODER_FAILED;
     if (m_pending.frames.size() > m_nPendingKeep) {
@@ -436,9 +632,9 @@ BE_ERR SegmentedStream::Flush(uint8_t* output, uint32_t* written) {
         m_ready.insert(m_ready.end(), m_pending.bytes.begin() + first.offset,
                        m_pending.bytes.begin() + last.offset + last.size);
     }
-    const BE_ERR delivered = Deliver(output, written);
-    m_bComplete = delivered == BE_ERR_SUCCESSFUL;
-    return delivered;
+    m_bComplete = HandOutReady(output, written);
+    m_nFinalJoinCpu = ThreadCpuSeconds() - m_nLastTakenCpu;
+    return m_bComplete ? BE_ERR_SUCCESSFUL : BE_ERR_ENCODER_FAILED;
 }
 
 BE_ERR SegmentedStream::InfoTag(uint8_t* output, uint32_t* written) {

@@ -16,12 +16,14 @@
 // Frames a segment's encoder encodes before the first frame it may give:
 // fewer than 20 lose more than 1 dB around some joins (the join tests).
 constexpr uint64_t kPrimingFrames = 24;
-// Frames after the priming in which a join is looked for.
-constexpr uint64_t kJoinWindowFrames = 12;
+// Frames after the priming in which a join is looked for: most joins fit at
+// its first frame, and every frame of it is encoded twice.
+constexpr uint64_t kJoinWindowFrames = 8;
 
-// Full segments held back from the threads until more input comes: the flush
-// cuts them anew, so a file of up to this many segments and one more is cut
-// into one piece a thread. High input rates hold fewer.
+// Full segments held back from the threads until more input comes, at least:
+// the flush cuts them anew, so a file of up to this many segments and one more
+// is cut into one piece a thread. More threads hold one fewer than they are,
+// high input rates fewer.
 constexpr size_t kHeldSegments = 3;
 
 // One thread, or a format whose frame alignment would make segments too long,
@@ -39,6 +41,39 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t thread
 // Frames between two starts where a fresh encoder writes the same headers and
 // frame sizes as one continuous encode, and its input starts on a whole sample.
 uint64_t AlignmentPeriod(int inputRate);
+
+// How a stream on `threads` threads cuts its input: the length of the
+// segments handed out while input comes, and how many are held for the flush.
+struct SegmentPlan {
+    uint64_t segmentFrames = 0;
+    size_t held = 0;
+};
+
+// The plan OpenStream uses; depends on the format and the thread count only.
+SegmentPlan PlanFor(const StreamFormat& format, int threads);
+
+// The frames each segment keeps, in order, for an input of `inputFrames`:
+// what a stream with this plan cuts such an input into, whatever the chunks
+// and however fast its threads run.
+std::vector<uint64_t> Layout(uint64_t inputFrames, int inputRate, size_t threads,
+                             const SegmentPlan& plan);
+
+// Where a segment's time went, for the benches: CPU seconds of the thread
+// that encoded it, and of the caller up to the moment it was handed out.
+struct SegmentTimes {
+    uint64_t firstFrame = 0;
+    uint64_t keptFrames = 0; // 0 for the last, which keeps the rest
+    double encodeCpu = 0.0;
+    double setupCpu = 0.0; // its encoder's, set up before it was taken
+    double callerCpuAtQueue = 0.0;
+};
+
+// Segments a stream on `threads` threads keeps in flight: the caller then
+// waits for the oldest, so that memory stays flat.
+size_t InFlightLimit(size_t threads);
+
+// CPU seconds the calling thread has run.
+double ThreadCpuSeconds();
 
 struct Segment;
 struct InputBlock;
@@ -68,23 +103,29 @@ public:
 
     // The first frame each join took from the later segment.
     std::vector<uint64_t> Joins();
+    // Every segment handed out, in order.
+    std::vector<SegmentTimes> Times();
+    // The caller's CPU seconds in the flush after the last segment was encoded.
+    double FinalJoinCpu();
 
 private:
     void EndThreads();
     void Work();
     void StoreInput(std::span<const int16_t> samples);
+    std::shared_ptr<InputBlock> NextBlock();
     std::shared_ptr<Segment> NextSegment(uint64_t frames, bool last);
     void QueueReadySegments();
     bool Queue(std::shared_ptr<Segment> segment);
     bool DispatchTail();
     bool TakeFinished(bool wait);
     void JoinSegment(Segment& segment);
-    BE_ERR Deliver(uint8_t* output, uint32_t* written);
+    bool HandOutReady(uint8_t* output, uint32_t* at);
     uint64_t InputFrameAt(uint64_t frame) const;
+    void StartCallerClock();
+    SegmentPlan Plan() const { return {m_nSegmentFrames, m_nHeld}; }
 
     const StreamFormat m_format;
     const uint64_t m_nSegmentFrames;
-    const uint64_t m_nPeriod;
     const uint64_t m_nBlockFrames; // input frames of one segment's own
     const size_t m_nHeld;
     const size_t m_nMaxInFlight;
@@ -100,6 +141,7 @@ private:
     int m_nPadding = -1;      // the last segment's encoder's, after its flush
     uint64_t m_nInputFrames = 0;
     std::deque<std::shared_ptr<InputBlock>> m_blocks; // from the next segment's input on
+    std::shared_ptr<InputBlock> m_spare;              // the block after m_blocks.back()
     uint64_t m_nFirstBlock = 0;                       // the number of m_blocks.front()
     uint64_t m_nNextStart = 0;                        // the next segment's first frame
     std::deque<std::shared_ptr<Segment>> m_inOrder;   // handed out, oldest first
@@ -108,11 +150,17 @@ private:
     bool m_bHasPending = false;
     std::vector<uint8_t> m_ready; // joined bytes for the caller
     std::vector<uint64_t> m_joins;
+    std::vector<SegmentTimes> m_times;
+    double m_nCallerCpuStart = -1.0; // at the first call
+    double m_nFinalJoinCpu = 0.0;
+    double m_nLastTakenCpu = 0.0; // when the caller took the newest segment
 
     std::mutex m_poolMutex;
     std::condition_variable m_wake; // workers: a segment is queued, or stop
     std::condition_variable m_done; // the caller: a segment is encoded, or stop
     std::deque<std::shared_ptr<Segment>> m_queue;
+    bool m_bAllQueued = false;             // the flush queued the last segment
+    std::shared_ptr<InputBlock> m_toMapIn; // for an idle thread to map in
     std::atomic<bool> m_bCancelled{false};
     std::vector<std::thread> m_threads;
 };

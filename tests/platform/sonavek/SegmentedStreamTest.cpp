@@ -160,6 +160,19 @@ std::optional<double> JoinSnr(const std::vector<double>& decoded,
     return 10.0 * std::log10(signal / std::max(noise, 1e-12));
 }
 
+// Every frame's main data lies within the reservoir's reach and after the
+// frame before's: what the repacker must keep at every join.
+void ExpectReservoirHolds(const FrameRun& run) {
+    for (size_t i = 0; i < run.frames.size(); ++i) {
+        const FrameInfo& frame = run.frames[i];
+        ASSERT_LE(frame.mainDataBegin, 511u) << "frame " << i;
+        ASSERT_LE(frame.mainDataBegin, frame.slotStart) << "frame " << i;
+        if (i > 0) {
+            ASSERT_GE(frame.DataStart(), run.frames[i - 1].DataEnd()) << "frame " << i;
+        }
+    }
+}
+
 struct JoinCase {
     Signal signal;
     int rate;
@@ -170,12 +183,13 @@ struct JoinCase {
     uint64_t segmentPeriods = 1;
     size_t held = 0;
     double seconds = 4.5;
+    int threads = kThreads;
 };
 
 void PrintTo(const JoinCase& c, std::ostream* os) {
     *os << "signal " << int(c.signal) << ", " << c.rate << " Hz, mode " << int(c.mode) << ", "
         << c.kbps << " kbit/s, segments of " << c.segmentPeriods << " periods, " << c.held
-        << " held, " << c.seconds << " s";
+        << " held, " << c.seconds << " s, " << c.threads << " threads";
 }
 
 using JoinTest = ::testing::TestWithParam<JoinCase>;
@@ -205,6 +219,12 @@ std::vector<JoinCase> JoinGrid() {
         {Signal::Chirp, kOutputRate, stereo, 128, 2, 1, 10.5},
         {Signal::Chirp, kOutputRate, mono, 128, 2, 1, 10.5},
         {Signal::Noise, 48000, dual, 320, 2, 1, 10.5},
+        // Eight threads: full segments and a tail shared eight ways, and a
+        // tail alone cut into one piece a thread.
+        {Signal::Chirp, kOutputRate, stereo, 128, 2, 2, 14.0, 8},
+        {Signal::Noise, 48000, dual, 320, 2, 2, 14.0, 8},
+        {Signal::Impulses, kOutputRate, mono, 128, 2, 7, 20.0, 8},
+        {Signal::SilenceThenBurst, 22050, stereo, 128, 2, 7, 20.0, 8},
     };
 }
 
@@ -216,11 +236,12 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
     const double burst = double((segmentFrames + kPrimingFrames) * kFrameSamples) / kOutputRate;
     const std::vector<int16_t> input = Render(c.signal, c.rate, format.channels, c.seconds, burst);
 
-    SegmentedStream parallel(format, kThreads, segmentFrames, c.held);
+    SegmentedStream parallel(format, c.threads, segmentFrames, c.held);
     const FrameRun joined = Parsed(EncodeAll(parallel, input));
     const FrameRun single = Parsed(EncodeOnOneEncoder(format, input));
     const std::vector<uint64_t> joins = parallel.Joins();
-    ASSERT_GE(joins.size(), 2u);
+    ASSERT_GE(joins.size(), size_t(std::max(2, c.threads - 1)));
+    ASSERT_NO_FATAL_FAILURE(ExpectReservoirHolds(joined));
 
     ASSERT_EQ(joined.frames.size(), single.frames.size());
     ASSERT_EQ(joined.bytes.size(), single.bytes.size());
@@ -409,6 +430,102 @@ TEST(SegmentedStreamTest, LibraryFollowsTheCallersCoresAndKeepsStreamsApart) {
         std::async(std::launch::async, encodeOnCores, std::cref(stereo), std::cref(impulses), 2);
     EXPECT_EQ(encodeOnCores(mono, noise, 2), monoAlone);
     EXPECT_EQ(stereoAtOnce.get(), stereoAlone);
+}
+
+// The frames each segment kept but the last, which flushes.
+std::vector<uint64_t> KeptFrames(SegmentedStream& stream) {
+    std::vector<uint64_t> kept;
+    for (const SegmentTimes& segment : stream.Times())
+        kept.push_back(segment.keptFrames);
+    kept.pop_back();
+    return kept;
+}
+
+// The layout's pieces but the last, which takes the rest.
+std::vector<uint64_t> LaidOut(uint64_t inputFrames, int rate, const StreamFormat& format) {
+    std::vector<uint64_t> pieces = Layout(inputFrames, rate, 8, PlanFor(format, 8));
+    pieces.pop_back();
+    return pieces;
+}
+
+// On eight threads a stream is cut as the layout says, gives the same bytes
+// every time, and two streams at once give each the bytes it gives alone.
+TEST(SegmentedStreamTest, EightThreadsCutAsTheLayoutSaysWhateverTheTiming) {
+    const StreamFormat stereo = Format(kOutputRate, BE_MP3_MODE_STEREO, 128);
+    const StreamFormat mono = Format(48000, BE_MP3_MODE_MONO, 320);
+    // Long enough for full segments before the flush, and the rest cut eight ways.
+    const std::vector<int16_t> impulses = Render(Signal::Impulses, kOutputRate, 2, 95.0, 0.0);
+    const std::vector<int16_t> noise = Render(Signal::Noise, 48000, 1, 12.0, 0.0);
+    const auto encode = [](const StreamFormat& format, const std::vector<int16_t>& input,
+                           std::vector<uint64_t>* kept) {
+        const std::unique_ptr<Mp3Stream> stream = OpenStream(format, 8);
+        auto& segmented = dynamic_cast<SegmentedStream&>(*stream);
+        std::vector<uint8_t> mp3 = EncodeAll(*stream, input);
+        *kept = KeptFrames(segmented);
+        return mp3;
+    };
+    std::vector<uint64_t> kept;
+    const std::vector<uint8_t> stereoAlone = encode(stereo, impulses, &kept);
+    const uint64_t stereoFrames = impulses.size() / 2;
+    EXPECT_EQ(kept, LaidOut(stereoFrames, kOutputRate, stereo));
+    EXPECT_GE(kept.size(), 7u) << "not cut eight ways";
+    EXPECT_EQ(kept.front(), PlanFor(stereo, 8).segmentFrames)
+        << "no segment was handed out before the flush";
+    std::vector<uint64_t> monoKept;
+    const std::vector<uint8_t> monoAlone = encode(mono, noise, &monoKept);
+    EXPECT_EQ(monoKept, LaidOut(noise.size(), 48000, mono));
+    EXPECT_EQ(monoKept.size(), 7u) << "not cut eight ways";
+
+    std::future<std::vector<uint8_t>> stereoAtOnce =
+        std::async(std::launch::async, encode, std::cref(stereo), std::cref(impulses), &kept);
+    std::vector<uint64_t> unused;
+    EXPECT_EQ(encode(mono, noise, &unused), monoAlone);
+    EXPECT_EQ(stereoAtOnce.get(), stereoAlone);
+}
+
+// The layout on N threads is a function of the input's length: whole periods
+// from frame 0, none shorter than a period (longer than the priming and join
+// window a piece carries), all of the input's frames, and an input of up to
+// one segment a thread cut into pieces that end within a period of each other.
+TEST(SegmentLayoutTest, WholePeriodsThatEndTogether) {
+    const double seconds[] = {0.0, 0.02, 2.5, 2.6, 7.0, 29.9, 60.0, 61.3, 95.0, 200.0, 600.0};
+    for (const int rate : {kOutputRate, 48000, 22050})
+        for (const size_t threads : {2, 3, 4, 8, 16}) {
+            const StreamFormat format = Format(rate, BE_MP3_MODE_STEREO, 128);
+            const SegmentPlan plan = PlanFor(format, int(threads));
+            const uint64_t period = AlignmentPeriod(rate);
+            for (const double length : seconds) {
+                SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(threads) +
+                             " threads, " + std::to_string(length) + " s");
+                const uint64_t inputFrames = uint64_t(length * rate);
+                const uint64_t outputSamples = (inputFrames * kOutputRate + rate - 1) / rate;
+                const uint64_t frames = (outputSamples + kFrameSamples - 1) / kFrameSamples;
+                const std::vector<uint64_t> pieces = Layout(inputFrames, rate, threads, plan);
+                ASSERT_FALSE(pieces.empty());
+                EXPECT_EQ(pieces, Layout(inputFrames, rate, threads, plan));
+                EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), uint64_t(0)), frames);
+                if (pieces.size() == 1) {
+                    EXPECT_LT(frames, 2 * period + kPrimingFrames + kJoinWindowFrames);
+                    continue;
+                }
+                uint64_t work = 0;
+                uint64_t busiest = 0;
+                for (size_t i = 0; i < pieces.size(); ++i) {
+                    EXPECT_GE(pieces[i], period) << "piece " << i;
+                    const bool last = i + 1 == pieces.size();
+                    EXPECT_TRUE(last || pieces[i] % period == 0) << "piece " << i;
+                    const uint64_t pieceWork =
+                        pieces[i] + (last ? 0 : kPrimingFrames + kJoinWindowFrames);
+                    work += pieceWork;
+                    busiest = std::max(busiest, pieceWork);
+                }
+                static_assert(kPrimingFrames + kJoinWindowFrames < 49);
+                if (frames <= (plan.held + 1) * plan.segmentFrames) {
+                    EXPECT_LE(pieces.size(), threads);
+                    EXPECT_LE(busiest, work / pieces.size() + period);
+                }
+            }
+        }
 }
 
 size_t ThreadsOfThisProcess() {
