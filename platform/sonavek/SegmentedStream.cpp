@@ -201,9 +201,8 @@ bool FullSegmentReady(uint64_t start, uint64_t inputFrames, int inputRate,
 std::vector<uint64_t> FlushPieces(uint64_t inputFrames, int inputRate, uint64_t next,
                                   size_t handedOut, size_t threads, const SegmentPlan& plan) {
     const uint64_t end = FramesHoldingInput(inputFrames, inputRate);
-    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate), threads,
-                      std::min(handedOut, InFlightLimit(threads)),
-                      plan.segmentFrames + kOverlapFrames);
+    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate),
+                      QueuedLoads(handedOut, threads, plan.segmentFrames + kOverlapFrames));
 }
 
 uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
@@ -301,13 +300,27 @@ std::vector<uint64_t> PiecesDoneBy(uint64_t finish, uint64_t frames, uint64_t pe
 
 } // namespace
 
-std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
-                                 uint64_t segmentWork) {
-    // Each queued segment goes to the thread that is free first.
-    std::vector<uint64_t> loads(threads, 0);
-    for (size_t i = 0; i < inFlight; ++i)
-        *std::min_element(loads.begin(), loads.end()) += segmentWork;
-    std::sort(loads.begin(), loads.end());
+std::vector<uint64_t> QueuedLoads(size_t handedOut, size_t threads, uint64_t segmentWork) {
+    const size_t limit = InFlightLimit(threads);
+    std::vector<uint64_t> freeAt(threads, 0);
+    std::vector<uint64_t> finished; // each segment's end
+    uint64_t handedAt = 0;
+    for (size_t i = 0; i < handedOut; ++i) {
+        if (i >= limit)
+            handedAt = std::max(handedAt, finished[i - limit]);
+        uint64_t& thread = *std::min_element(freeAt.begin(), freeAt.end());
+        thread = std::max(thread, handedAt) + segmentWork;
+        finished.push_back(thread);
+    }
+    for (uint64_t& thread : freeAt)
+        thread -= std::min(thread, handedAt);
+    std::sort(freeAt.begin(), freeAt.end());
+    return freeAt;
+}
+
+std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period,
+                                 std::span<const uint64_t> loads) {
+    const size_t threads = loads.size();
     // The pieces go to the `used` least loaded threads, the first piece to the
     // thread free first. Every piece but the last also encodes the next one's
     // priming and join window, so more pieces pay only when they end sooner:

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <span>
 #include <thread>
 
 // Frames a segment's encoder encodes before the first frame it may give:
@@ -31,12 +32,17 @@ constexpr size_t kHeldSegments = 3;
 // segments of about twenty seconds.
 std::unique_ptr<Mp3Stream> OpenStream(const StreamFormat& format, int threads);
 
+// The work, in frames, that each of `threads` threads still has when the
+// flush comes after `handedOut` segments of `segmentWork` frames, least first.
+// Taken as when the input comes faster than the threads encode: each segment
+// goes to the thread free first, once the oldest of those in flight is done,
+// and the flush comes as the last one is handed out.
+std::vector<uint64_t> QueuedLoads(size_t handedOut, size_t threads, uint64_t segmentWork);
+
 // The frames of the input left at the flush, cut into pieces of whole periods
-// that the threads finish together, taking the last `inFlight` segments of
-// `segmentWork` frames each to be still queued on them. Input too short to
-// share stays whole.
-std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, size_t threads, size_t inFlight,
-                                 uint64_t segmentWork);
+// that threads with these `loads` (least first) finish together. Input too
+// short to share stays whole.
+std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, std::span<const uint64_t> loads);
 
 // Frames between two starts where a fresh encoder writes the same headers and
 // frame sizes as one continuous encode, and its input starts on a whole sample.

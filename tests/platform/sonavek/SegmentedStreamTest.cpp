@@ -324,28 +324,27 @@ TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
 }
 
 // The input left at the flush is cut so that the threads finish within a
-// period of each other, counting the segments still queued on them: every
-// piece but the last also encodes the next one's priming and join window.
+// period of each other, counting the work still queued on them: every piece
+// but the last also encodes the next one's priming and join window.
 TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
     const uint64_t period = AlignmentPeriod(kOutputRate),
                    overlap = kPrimingFrames + kJoinWindowFrames;
     const uint64_t segmentWork = 16 * period + overlap;
     const struct {
         uint64_t frames;
-        size_t inFlight;
         std::vector<uint64_t> loads; // queued work of the threads, least first
     } cases[] = {
-        {2297, 0, {0, 0}},
-        {2000, 1, {0, segmentWork}},
-        {3000, 6, {3 * segmentWork, 3 * segmentWork}},
-        {3000, 0, {0, 0, 0}},
-        {5000, 2, {0, segmentWork, segmentWork}},
+        {2297, {0, 0}},
+        {2000, {0, segmentWork}},
+        {3000, {3 * segmentWork, 3 * segmentWork}},
+        {3000, {0, 0, 0}},
+        {5000, {0, segmentWork, segmentWork}},
+        {6113, std::vector<uint64_t>(5, segmentWork / 2)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.frames << " frames, " << c.loads.size() << " threads, "
-                                        << c.inFlight << " in flight");
-        const std::vector<uint64_t> pieces =
-            TailPieces(c.frames, period, c.loads.size(), c.inFlight, segmentWork);
+                                        << c.loads.back() << " most queued");
+        const std::vector<uint64_t> pieces = TailPieces(c.frames, period, c.loads);
         ASSERT_EQ(pieces.size(), c.loads.size());
         EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), uint64_t(0)), c.frames);
         std::vector<uint64_t> finishes;
@@ -358,10 +357,52 @@ TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
         const auto [first, lastDone] = std::ranges::minmax(finishes);
         EXPECT_LE(lastDone - first, period);
     }
+    // 600 s on 16 threads: 43 segments handed out leave eleven threads twice the
+    // work of the other five. The rounding to whole periods goes to the last
+    // piece, which may end more than a period early; the busiest ends within a
+    // period of the mean.
+    const std::vector<uint64_t> loads = QueuedLoads(43, 16, 8 * period + overlap);
+    const std::vector<uint64_t> pieces = TailPieces(6113, period, loads);
+    ASSERT_EQ(pieces.size(), 16u);
+    uint64_t work = 6113 + 15 * overlap, busiest = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        work += loads[i];
+        busiest = std::max(busiest, loads[i] + pieces[i] + (i + 1 < pieces.size() ? overlap : 0));
+    }
+    EXPECT_LE(busiest, work / 16 + period);
     // One busy thread ends as the other would end the whole tail; or too short
     // for two pieces of a period each.
-    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, 2, 1, segmentWork).size(), 1u);
-    EXPECT_EQ(TailPieces(2 * period - 1, period, 2, 0, segmentWork).size(), 1u);
+    const uint64_t oneBusy[] = {0, segmentWork};
+    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, oneBusy).size(), 1u);
+    const uint64_t idle[] = {0, 0};
+    EXPECT_EQ(TailPieces(2 * period - 1, period, idle).size(), 1u);
+}
+
+// The work left on the threads at the flush when the input comes faster than
+// they encode: with two segments a thread in flight, the flush comes as the
+// last is handed out, once the one that many before it is done.
+TEST(SegmentedStreamTest, QueuedLoadsFollowTheSegmentsInFlight) {
+    const uint64_t s = 100;
+    const struct {
+        size_t handedOut;
+        size_t threads;
+        std::vector<uint64_t> loads;
+    } cases[] = {
+        {0, 2, {0, 0}},
+        {1, 2, {0, s}},
+        {4, 2, {2 * s, 2 * s}},
+        {5, 2, {s, 2 * s}},        // handed out as the first was done
+        {7, 2, {s, 2 * s}},        // as the third was
+        {8, 3, {s, 2 * s, 2 * s}}, // as the second was
+        {43,
+         16,
+         {s, s, s, s, s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s, 2 * s,
+          2 * s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.handedOut << " segments on " << c.threads);
+        EXPECT_EQ(QueuedLoads(c.handedOut, c.threads, s), c.loads);
+    }
 }
 
 // A stream opened through the loaded library, as the conversion worker opens one.
