@@ -159,7 +159,8 @@ BE_ERR beGetInfoTag(HBE_STREAM stream, uint8_t* output, uint32_t* written) {
     if (!output || !written)
         return BE_ERR_INVALID_ARGUMENT;
     return Guarded([&] {
-        return OnStream(stream, [&](Mp3Stream& encoder) { return encoder.InfoTag(output, written); });
+        return OnStream(stream,
+                        [&](Mp3Stream& encoder) { return encoder.InfoTag(output, written); });
     });
 }
 
