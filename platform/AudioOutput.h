@@ -37,7 +37,11 @@ public:
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override;
-    bool atEnd() const override { return Drained(); }
+    // Never at its end to the sink: a sink whose stream runs dry at the end
+    // starts a drain of its own on the audio server's thread, whose answer can
+    // come after the sink is stopped and deleted (Qt 6.4's PulseAudio sink)
+    // and crash the program. The sound control finds the end by Drained().
+    bool atEnd() const override { return false; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
