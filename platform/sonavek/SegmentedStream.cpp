@@ -40,6 +40,10 @@ constexpr uint64_t kHeldInputBytes = 12 << 20;
 // for 24 frames before its join window, and the one before it encodes on
 // through them.
 constexpr uint64_t kShortestTailPiece = 1;
+// Blocks kept ahead of the caller for idle threads to map in: one thread maps
+// pages in about three times slower than the caller copies into them, so it
+// takes several at once to keep ahead of it; more gained nothing measurable.
+constexpr size_t kMostBlocksAhead = 4;
 // Input frames handed to LAME at a time; a cancel is seen between them.
 constexpr uint64_t kPieceFrames = 8 * kFrameSamples;
 
@@ -350,15 +354,15 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
                                  size_t heldSegments)
     : m_format(format), m_nSegmentFrames(segmentFrames),
       m_nBlockFrames(InputFrameAt(segmentFrames)), m_nHeld(heldSegments),
-      m_nMaxInFlight(InFlightLimit(size_t(threads))), m_nChunkSamples(ChunkSamplesFor(format)),
-      m_info(InfoFrame::ForFormat(format).value()),
+      m_nMaxInFlight(InFlightLimit(size_t(threads))),
+      m_nMappedAhead(std::min<size_t>(size_t(threads), kMostBlocksAhead)),
+      m_nChunkSamples(ChunkSamplesFor(format)), m_info(InfoFrame::ForFormat(format).value()),
       // The first call also hands out the Info frame's placeholder.
       m_nOutputBytes(
           SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
           m_info.Bytes()),
       m_carry(format.channels, m_nChunkSamples) {
-    m_spare = std::make_shared<InputBlock>(size_t(m_nBlockFrames) * size_t(format.channels));
-    m_toMapIn = m_spare;
+    AddSpareBlocks();
     try {
         for (int i = 0; i < threads; ++i)
             m_threads.emplace_back([this] { Work(); });
@@ -413,14 +417,16 @@ void SegmentedStream::Work() {
             ready = SetUpAhead(m_format);
             lock.lock();
         }
-        m_wake.wait(lock, [this] { return m_bCancelled || !m_queue.empty() || m_toMapIn; });
+        m_wake.wait(lock,
+                    [this] { return m_bCancelled || !m_queue.empty() || !m_toMapIn.empty(); });
         if (m_bCancelled) {
             if (ready.lame)
                 lame_close(ready.lame);
             return;
         }
         if (m_queue.empty()) {
-            const std::shared_ptr<InputBlock> block = std::move(m_toMapIn);
+            const std::shared_ptr<InputBlock> block = std::move(m_toMapIn.front());
+            m_toMapIn.pop_front();
             lock.unlock();
             block->MapIn();
             lock.lock();
@@ -466,18 +472,31 @@ void SegmentedStream::StoreInput(std::span<const int16_t> samples) {
     }
 }
 
-// The block the caller fills next: the one an idle thread has mapped in, if
-// any; the one after it is handed to the threads to map in meanwhile.
+// The block the caller fills next: the oldest spare, which an idle thread
+// has likely mapped in by now. While the threads are all busy nobody does,
+// and the block leaves the ones to map in, else they would keep every block.
 std::shared_ptr<InputBlock> SegmentedStream::NextBlock() {
-    const size_t samples = size_t(m_nBlockFrames) * size_t(m_format.channels);
-    std::shared_ptr<InputBlock> block = std::move(m_spare);
-    if (!block)
-        block = std::make_shared<InputBlock>(samples);
-    m_spare = std::make_shared<InputBlock>(samples);
-    std::lock_guard lock(m_poolMutex);
-    m_toMapIn = m_spare;
-    m_wake.notify_one();
+    std::shared_ptr<InputBlock> block = std::move(m_spares.front());
+    m_spares.pop_front();
+    {
+        std::lock_guard lock(m_poolMutex);
+        if (!m_toMapIn.empty() && m_toMapIn.front() == block)
+            m_toMapIn.pop_front();
+    }
+    AddSpareBlocks();
     return block;
+}
+
+// Keeps blocks ahead of the caller for idle threads to map in, so that its
+// copies take no page faults while the threads wait for input.
+void SegmentedStream::AddSpareBlocks() {
+    const size_t samples = size_t(m_nBlockFrames) * size_t(m_format.channels);
+    std::lock_guard lock(m_poolMutex);
+    while (m_spares.size() < m_nMappedAhead) {
+        m_spares.push_back(std::make_shared<InputBlock>(samples));
+        m_toMapIn.push_back(m_spares.back());
+        m_wake.notify_one();
+    }
 }
 
 // The segment that starts at the next start and keeps `frames` frames, or the
@@ -540,10 +559,10 @@ bool SegmentedStream::DispatchTail() {
             return false;
     const bool queued = Queue(NextSegment(0, true));
     m_blocks.clear();
-    m_spare.reset();
     std::lock_guard lock(m_poolMutex);
+    m_spares.clear();
     m_bAllQueued = true;
-    m_toMapIn.reset();
+    m_toMapIn.clear();
     return queued;
 }
 

@@ -119,6 +119,7 @@ private:
     void Work();
     void StoreInput(std::span<const int16_t> samples);
     std::shared_ptr<InputBlock> NextBlock();
+    void AddSpareBlocks();
     std::shared_ptr<Segment> NextSegment(uint64_t frames, bool last);
     void QueueReadySegments();
     bool Queue(std::shared_ptr<Segment> segment);
@@ -135,6 +136,7 @@ private:
     const uint64_t m_nBlockFrames; // input frames of one segment's own
     const size_t m_nHeld;
     const size_t m_nMaxInFlight;
+    const size_t m_nMappedAhead;
     const uint32_t m_nChunkSamples;
     InfoFrame m_info;
     const uint32_t m_nOutputBytes;
@@ -147,7 +149,7 @@ private:
     int m_nPadding = -1;      // the last segment's encoder's, after its flush
     uint64_t m_nInputFrames = 0;
     std::deque<std::shared_ptr<InputBlock>> m_blocks; // from the next segment's input on
-    std::shared_ptr<InputBlock> m_spare;              // the block after m_blocks.back()
+    std::deque<std::shared_ptr<InputBlock>> m_spares; // the blocks after m_blocks.back()
     uint64_t m_nFirstBlock = 0;                       // the number of m_blocks.front()
     uint64_t m_nNextStart = 0;                        // the next segment's first frame
     std::deque<std::shared_ptr<Segment>> m_inOrder;   // handed out, oldest first
@@ -165,8 +167,8 @@ private:
     std::condition_variable m_wake; // workers: a segment is queued, or stop
     std::condition_variable m_done; // the caller: a segment is encoded, or stop
     std::deque<std::shared_ptr<Segment>> m_queue;
-    bool m_bAllQueued = false;             // the flush queued the last segment
-    std::shared_ptr<InputBlock> m_toMapIn; // for an idle thread to map in
+    bool m_bAllQueued = false;                         // the flush queued the last segment
+    std::deque<std::shared_ptr<InputBlock>> m_toMapIn; // for idle threads to map in
     std::atomic<bool> m_bCancelled{false};
     std::vector<std::thread> m_threads;
 };
