@@ -491,9 +491,9 @@ std::shared_ptr<InputBlock> SegmentedStream::NextBlock() {
 // copies take no page faults while the threads wait for input.
 void SegmentedStream::AddSpareBlocks() {
     const size_t samples = size_t(m_nBlockFrames) * size_t(m_format.channels);
-    std::lock_guard lock(m_poolMutex);
     while (m_spares.size() < m_nMappedAhead) {
         m_spares.push_back(std::make_shared<InputBlock>(samples));
+        std::lock_guard lock(m_poolMutex);
         m_toMapIn.push_back(m_spares.back());
         m_wake.notify_one();
     }
@@ -559,8 +559,8 @@ bool SegmentedStream::DispatchTail() {
             return false;
     const bool queued = Queue(NextSegment(0, true));
     m_blocks.clear();
-    std::lock_guard lock(m_poolMutex);
     m_spares.clear();
+    std::lock_guard lock(m_poolMutex);
     m_bAllQueued = true;
     m_toMapIn.clear();
     return queued;
