@@ -156,6 +156,7 @@ private:
     int CurrentBatchRow();
     void SetCurrentStatus(const QString& status);
     void ForgetBatchRow(int row);
+    void NoteInsertedRows(int row, int count);
     void ForgetAllBatchRows();
     void SetStatus(int row, const QString& status);
     void ShowCounter();

@@ -204,7 +204,7 @@ CMainDialog::StepEnd CMainDialog::Mp3Step() {
                 SetStatus(row, kStatusMp3Failed);
         return StepEnd::Stopped;
     }
-    SetStatus(m_nCurRow, kStatusMp3Failed);
+    SetCurrentStatus(kStatusMp3Failed); // a box may have let the user change the list
     return StepEnd::NextRow;
 }
 
@@ -264,11 +264,8 @@ void CMainDialog::SetCurrentRow(int row) {
 int CMainDialog::CurrentBatchRow() {
     if (!m_pCurItem)
         return -1;
-    if (m_pList->GetItemData(m_nCurRow) != m_pCurItem) {
-        m_nCurRow = 0;
-        while (m_nCurRow < m_pList->GetItemCount() && m_pList->GetItemData(m_nCurRow) != m_pCurItem)
-            ++m_nCurRow;
-    }
+    if (m_pList->GetItemData(m_nCurRow) != m_pCurItem)
+        m_nCurRow = m_pList->RowOf(m_pCurItem);
     return m_nCurRow;
 }
 
@@ -288,6 +285,13 @@ void CMainDialog::ForgetBatchRow(int row) {
     } else if (!m_pCurItem && row < m_nDeletedAt) {
         --m_nDeletedAt;
     }
+}
+
+// Rows a folder walk inserts at or above a deleted current row's place push
+// its successor down.
+void CMainDialog::NoteInsertedRows(int row, int count) {
+    if (!m_pCurItem && m_nDeletedAt >= row)
+        m_nDeletedAt += count;
 }
 
 void CMainDialog::ForgetAllBatchRows() {

@@ -185,6 +185,7 @@ void CMainDialog::StartNextWalk() {
 // in reverse order, as those of one choice do.
 void CMainDialog::InsertWalkedFiles(const QStringList& files) {
     m_pList->InsertItems(m_nWalkRow, RecordsInReverse(files));
+    NoteInsertedRows(m_nWalkRow, int(files.size()));
 }
 
 // Ends the running walk and forgets the drops waiting for it.
@@ -268,18 +269,21 @@ void CMainDialog::OnRenameFile() {
     const int selected = m_pList->GetSelectedRow();
     if (selected < 0)
         return;
+    const CItemDataBase* record = m_pList->GetItemData(selected);
     CRenameDialog dialog(this);
     dialog.m_strOldName = m_pList->GetItemText(selected, CSoundListCtrl::COLUMN_NAME);
     const QString oldPath = m_pList->GetFullPath(selected);
     if (dialog.DoModal() != IDOK)
         return;
-    const QString newPath = JoinFolderAndName(
-        m_pList->GetItemText(selected, CSoundListCtrl::COLUMN_FOLDER), dialog.m_strNewName);
+    // A folder walk may have inserted rows above it while the box was open.
+    const QString newPath = JoinFolderAndName(FolderOf(oldPath), dialog.m_strNewName);
     if (!IsNameInFolder(dialog.m_strNewName) || !RenameNoReplace(oldPath, newPath)) {
         ShowMessage("Can not rename!", "Error", MB_OK, this);
         return;
     }
-    m_pList->SetItemText(selected, CSoundListCtrl::COLUMN_NAME, dialog.m_strNewName);
+    const int row = m_pList->RowOf(record);
+    if (row >= 0)
+        m_pList->SetItemText(row, CSoundListCtrl::COLUMN_NAME, dialog.m_strNewName);
 }
 
 // The list toggles a check box itself when it is clicked; nothing is left to do.

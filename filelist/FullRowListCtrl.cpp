@@ -181,6 +181,13 @@ CItemDataBase* CFullRowListCtrl::GetItemData(int row) const {
     return IsRow(row) ? m_pModel->Record(row) : nullptr;
 }
 
+int CFullRowListCtrl::RowOf(const CItemDataBase* record) const {
+    for (int row = 0; row < GetItemCount(); ++row)
+        if (GetItemData(row) == record)
+            return row;
+    return -1;
+}
+
 QString CFullRowListCtrl::GetItemText(int row, int column) const {
     if (!IsRow(row) || column < 0 || column >= m_pModel->columnCount())
         return QString();

@@ -48,6 +48,8 @@ public:
     bool DeleteItem(int row);
     bool DeleteAllItems();
     CItemDataBase* GetItemData(int row) const;
+    // The row that shows `record`, -1 when none does.
+    int RowOf(const CItemDataBase* record) const;
     // The two rows change records; their texts and check states stay.
     bool ExchangeItemData(int row1, int row2);
 
