@@ -28,7 +28,9 @@ QAudioFormat::SampleFormat PlayableSampleFormat(const WaveFormat& wave) {
 }
 
 // The sample bytes of a wave file, straight from the file. The sink asks
-// whether it is at its end from its own thread too.
+// how much is left from its own thread too. It never hears that the device
+// is at its end, as with the PCM queue: Qt's PulseAudio sink would then drain
+// the stream with a callback that can come after the sink is deleted.
 class WaveDataDevice : public QIODevice {
 public:
     WaveDataDevice(const QString& path, const WaveLayout& layout)
@@ -39,7 +41,8 @@ public:
                open(QIODevice::ReadOnly);
     }
     bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_remaining == 0; }
+    bool atEnd() const override { return false; }
+    bool Finished() const { return m_remaining == 0; }
     qint64 bytesAvailable() const override { return m_remaining + QIODevice::bytesAvailable(); }
 
 protected:
@@ -126,5 +129,5 @@ bool IsWavePlaying() {
         return false;
     const QAudio::State state = g_holder->sound.sink->state();
     return state == QAudio::ActiveState ||
-           (state == QAudio::IdleState && !g_holder->sound.data->atEnd());
+           (state == QAudio::IdleState && !g_holder->sound.data->Finished());
 }
