@@ -155,7 +155,7 @@ bool OpenRegularFile(const QString& path, QFile& file) {
 // renaming; it is written as it stands, and a FIFO nobody reads fails at once.
 SaveOptionsResult WriteInPlace(const QString& path, const ConvertOptions& options) {
     QFile file;
-    if (!OpenWithoutWaiting(path, O_WRONLY, QIODevice::WriteOnly, file))
+    if (!OpenWithoutWaiting(path, O_WRONLY | O_TRUNC, QIODevice::WriteOnly, file))
         return SaveOptionsResult::NotCreated;
     return WriteOptionFile(file, options) ? SaveOptionsResult::Saved
                                           : SaveOptionsResult::NotWritten;
