@@ -15,8 +15,9 @@ const char* const kUsage =
     "Usage: brindle [FILE|FOLDER]...\n"
     "Convert sound files between WAV and MP3 in batches.\n"
     "\n"
-    "The wave and MP3 files given, and those the folders given hold, are listed\n"
-    "when the window opens; a wave file given first starts it in Wave to MP3.\n"
+    "The files given, and those the folders given hold, are listed when the\n"
+    "window opens if they are of the direction's kind: a wave file given first\n"
+    "starts it in Wave to MP3 and lists wave files, else MP3 files are listed.\n"
     "\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
