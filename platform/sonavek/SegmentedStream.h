@@ -19,7 +19,7 @@
 constexpr uint64_t kPrimingFrames = 24;
 // Frames after the priming in which a join is looked for: most joins fit at
 // its first frame, and every frame of it is encoded twice.
-constexpr uint64_t kJoinWindowFrames = 8;
+constexpr uint64_t kJoinWindowFrames = 4;
 
 // Full segments held back from the threads until more input comes, at least:
 // the flush cuts them anew, so a file of up to this many segments and one more

@@ -222,8 +222,8 @@ std::vector<JoinCase> JoinGrid() {
         {Signal::Noise, 48000, dual, 320, 2, 1, 10.5},
         // Eight threads: full segments and a tail shared eight ways, and a
         // tail alone cut into one piece a thread.
-        {Signal::Chirp, kOutputRate, stereo, 128, 2, 2, 14.0, 8},
-        {Signal::Noise, 48000, dual, 320, 2, 2, 14.0, 8},
+        {Signal::Chirp, kOutputRate, stereo, 128, 2, 2, 15.0, 8},
+        {Signal::Noise, 48000, dual, 320, 2, 2, 15.0, 8},
         {Signal::Impulses, kOutputRate, mono, 128, 2, 7, 20.0, 8},
         {Signal::SilenceThenBurst, 22050, stereo, 128, 2, 7, 20.0, 8},
     };
