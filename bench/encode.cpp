@@ -308,14 +308,15 @@ double OneEncoderCpu(const StreamFormat& format, const std::vector<int16_t>& inp
     return ThreadCpuSeconds() - start;
 }
 
-// One encoder encoding the input over and over on a thread of its own, at
-// the same time as the stream under measurement, on another core where there
-// is one. On a virtual machine one encoder's CPU time moves by 10-40 % from
-// one run to the next, more than the goal leaves; at the same moments it sees
-// the machine as the stream's threads see it, so that its CPU time per sample
-// in the stream's window is the one encoder's there. On the stream's own core
-// its weight is raised (where this process may), so that it covers enough of
-// the input in a short stream's window.
+// One encoder encoding the input over and over on a thread of its own, on
+// the stream's core, while the stream's segments encode: its CPU time per
+// sample there is the one encoder's. On a virtual machine one encoder's CPU
+// time moves by 10-40 % from one run to the next, and a core's speed from one
+// moment to the next, more than the goal leaves; taking turns with the
+// segments' threads, it sees the core as they do. Its weight is raised (where
+// this process may), so that it covers enough of the input in a short
+// stream's window; it waits while the caller reads up to the first cut, so as
+// not to take the core from the threads that map in the caller's blocks.
 class ReferenceEncoder {
 public:
     struct Reading {
@@ -324,18 +325,21 @@ public:
     };
 
     ReferenceEncoder(const StreamFormat& format, const std::vector<int16_t>& input,
-                     const cpu_set_t& core, bool sharesTheStreamsCore)
-        : m_format(format), m_input(input), m_core(core), m_bRaised(sharesTheStreamsCore),
-          m_thread([this] { Run(); }) {
-        while (m_samples == 0)
-            std::this_thread::yield();
-    }
+                     const cpu_set_t& core)
+        : m_format(format), m_input(input), m_core(core), m_thread([this] { Run(); }) {}
     ~ReferenceEncoder() {
         m_stop = true;
+        Resume();
         m_thread.join();
     }
     ReferenceEncoder(const ReferenceEncoder&) = delete;
     ReferenceEncoder& operator=(const ReferenceEncoder&) = delete;
+
+    void Resume() {
+        m_bRunning = true;
+        m_bRunning.notify_one();
+    }
+    void Pause() { m_bRunning = false; }
 
     Reading Now() {
         clockid_t clock{};
@@ -354,14 +358,14 @@ public:
 private:
     void Run() {
         sched_setaffinity(0, sizeof m_core, &m_core);
-        if (m_bRaised)
-            setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kRaisedNice);
+        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kRaisedNice);
         std::vector<uint8_t> output;
         uint32_t written = 0;
         while (!m_stop) {
             const std::unique_ptr<Mp3Stream> stream = EncoderStream::Open(m_format);
             output.resize(stream->OutputBytes());
             for (size_t done = 0; done < m_input.size() && !m_stop;) {
+                m_bRunning.wait(false);
                 const uint32_t count =
                     uint32_t(std::min<size_t>(kReferenceChunk, m_input.size() - done));
                 if (stream->Encode(m_input.data() + done, count, output.data(), &written) != 0)
@@ -378,8 +382,8 @@ private:
     const StreamFormat m_format;
     const std::vector<int16_t>& m_input;
     const cpu_set_t m_core;
-    const bool m_bRaised;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_bRunning{false};
     std::atomic<uint64_t> m_samples{0};
     std::thread m_thread;
 };
@@ -398,6 +402,7 @@ struct ManyCoreRow {
 
 ManyCoreRow MeasureThreads(const StreamFormat& format, const std::vector<int16_t>& input,
                            int threads, ReferenceEncoder& reference, const QualityCheck& check) {
+    SegmentedStreamSeam::beforeSegment = [&](const std::atomic<bool>&) { reference.Resume(); };
     const std::unique_ptr<Mp3Stream> stream = OpenStream(format, threads);
     auto& segmented = dynamic_cast<SegmentedStream&>(*stream);
     const ReferenceEncoder::Reading before = reference.Now();
@@ -405,6 +410,8 @@ ManyCoreRow MeasureThreads(const StreamFormat& format, const std::vector<int16_t
     const std::vector<uint8_t> mp3 = EncodeHere(*stream, input);
     ManyCoreRow row;
     row.total = ThreadCpuSeconds() - start;
+    reference.Pause();
+    SegmentedStreamSeam::beforeSegment = nullptr;
     row.one = reference.WholeInputCpu(before, reference.Now());
     row.threads = threads;
     const std::vector<SegmentTimes> segments = segmented.Times();
@@ -427,18 +434,16 @@ const ManyCoreRow& MedianRound(std::vector<ManyCoreRow>& rounds) {
     return rounds[rounds.size() / 2];
 }
 
-// The library's streams on 2 to 16 threads, in this process, on one core,
-// with the reference encoder on `referenceCore`.
+// The library's streams on 2 to 16 threads, in this process, on one core.
 void PrintManyCoreTable(const QTemporaryDir& dir, const std::vector<int16_t>& input, int seconds,
-                        const cpu_set_t& streamCore, const cpu_set_t& referenceCore) {
+                        const cpu_set_t& core) {
     const StreamFormat format = Stereo(128);
     std::vector<uint8_t> singleMp3;
     const double alone = OneEncoderCpu(format, input, &singleMp3);
     const QualityCheck check(dir, input, singleMp3);
     std::vector<std::vector<ManyCoreRow>> rows(std::size(kThreadCounts));
     {
-        ReferenceEncoder reference(format, input, referenceCore,
-                                   CPU_EQUAL(&streamCore, &referenceCore));
+        ReferenceEncoder reference(format, input, core);
         for (int round = 0; round < kManyCoreRounds; ++round)
             for (size_t i = 0; i < rows.size(); ++i)
                 rows[i].push_back(
@@ -491,39 +496,33 @@ bool RaceAll(const QTemporaryDir& dir) {
     return true;
 }
 
-// The first of this process's cores, and the next if there is one, else the first.
-std::pair<cpu_set_t, cpu_set_t> TwoCores() {
+// The first of this process's cores.
+cpu_set_t FirstCore() {
     cpu_set_t allowed;
-    std::vector<int> cpus;
+    int first = 0;
     if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-        for (int cpu = 0; cpus.size() < 2 && cpu < CPU_SETSIZE; ++cpu)
-            if (CPU_ISSET(cpu, &allowed))
-                cpus.push_back(cpu);
-    if (cpus.empty())
-        cpus.push_back(0);
-    std::pair<cpu_set_t, cpu_set_t> cores;
-    CPU_ZERO(&cores.first);
-    CPU_ZERO(&cores.second);
-    CPU_SET(cpus.front(), &cores.first);
-    CPU_SET(cpus.back(), &cores.second);
-    return cores;
+        while (first + 1 < CPU_SETSIZE && !CPU_ISSET(first, &allowed))
+            ++first;
+    cpu_set_t core;
+    CPU_ZERO(&core);
+    CPU_SET(first, &core);
+    return core;
 }
 
 // On one core of this machine, so that the stream's threads never run at the
 // same time as one another: CPU time is then what each would take on a core
 // of its own, less what the machine's other work takes from it.
 void PrintManyCoreTables(const QTemporaryDir& dir) {
-    const auto [streamCore, referenceCore] = TwoCores();
-    sched_setaffinity(0, sizeof streamCore, &streamCore);
+    const cpu_set_t core = FirstCore();
+    sched_setaffinity(0, sizeof core, &core);
     std::printf("Many cores: 44100 Hz stereo at 128 kbit/s on 2 to 16 threads, whatever this "
                 "machine's cores; CPU seconds by thread, the speed-up predicted for as many "
                 "cores (goal 0.7 N for 60 s, 0.85 N for 600 s), one encoder measured beside "
-                "each stream, on %s\n",
-                CPU_EQUAL(&streamCore, &referenceCore) ? "the same core" : "another core");
+                "each stream's segments on their core\n");
     for (const SignalKind& kind : kSignalKinds)
         for (int seconds : {60, 600}) {
             std::printf("%s, %d s\n", kind.name, seconds);
-            PrintManyCoreTable(dir, kind.make(seconds), seconds, streamCore, referenceCore);
+            PrintManyCoreTable(dir, kind.make(seconds), seconds, core);
         }
 }
 
