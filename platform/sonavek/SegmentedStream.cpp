@@ -17,13 +17,11 @@ constexpr uint64_t kFrameSamples = 1152;
 // Input beyond a segment's last frame: LAME's look-ahead before it writes a
 // frame out.
 constexpr uint64_t kLookAheadFrames = 16;
-// Frames a segment encodes beyond those it keeps: its priming and join window.
-constexpr uint64_t kOverlapFrames = kPrimingFrames + kJoinWindowFrames;
 // The padding pattern of every Layer III bit rate at 44100 Hz repeats within 49 frames.
 constexpr uint64_t kPaddingPeriod = 49;
 // A join lies within the later segment's first period, so the earlier one's
 // kept frames always come before it.
-static_assert(kOverlapFrames < kPaddingPeriod);
+static_assert(OverlapFrames(48000) < kPaddingPeriod && OverlapFrames(44100) < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;
@@ -37,8 +35,7 @@ constexpr uint64_t kShortSegmentFrames = 8 * kPaddingPeriod;
 constexpr uint64_t kHeldInputBytes = 12 << 20;
 // The input left at the flush is shared between the threads only in pieces of
 // at least this many periods: each piece after the first primes its encoder
-// for 24 frames before its join window, and the one before it encodes on
-// through them.
+// before its join window, and the one before it encodes on through them.
 constexpr uint64_t kShortestTailPiece = 1;
 // Blocks kept ahead of the caller for idle threads to map in: one thread maps
 // pages in about three times slower than the caller copies into them, so it
@@ -196,7 +193,7 @@ uint64_t FramesHoldingInput(uint64_t inputFrames, int inputRate) {
 bool FullSegmentReady(uint64_t start, uint64_t inputFrames, int inputRate,
                       const SegmentPlan& plan) {
     return inputFrames >= FirstInputFrame(start + (plan.held + 1) * plan.segmentFrames +
-                                              kOverlapFrames + kLookAheadFrames,
+                                              OverlapFrames(inputRate) + kLookAheadFrames,
                                           inputRate);
 }
 
@@ -205,17 +202,19 @@ bool FullSegmentReady(uint64_t start, uint64_t inputFrames, int inputRate,
 std::vector<uint64_t> FlushPieces(uint64_t inputFrames, int inputRate, uint64_t next,
                                   size_t handedOut, size_t threads, const SegmentPlan& plan) {
     const uint64_t end = FramesHoldingInput(inputFrames, inputRate);
-    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate),
-                      QueuedLoads(handedOut, threads, plan.segmentFrames + kOverlapFrames));
+    const uint64_t overlap = OverlapFrames(inputRate);
+    return TailPieces(end - std::min(end, next), AlignmentPeriod(inputRate), overlap,
+                      QueuedLoads(handedOut, threads, plan.segmentFrames + overlap));
 }
 
-uint32_t SegmentedOutputBytes(int kbps, uint64_t segmentFrames, size_t maxInFlight, size_t held) {
-    const uint64_t frames = segmentFrames + kOverlapFrames + kLookAheadFrames;
+uint32_t SegmentedOutputBytes(const StreamFormat& format, uint64_t segmentFrames,
+                              size_t maxInFlight, size_t held) {
+    const uint64_t frames = segmentFrames + OverlapFrames(format.inputRate) + kLookAheadFrames;
     // At the flush: the newest joined segment, everything in flight, the held
     // segments and the last, with its flush, at once.
     // The caller allocates (and often clears) this much, so it is sized by the
     // stream's own bit rate rather than the highest.
-    return uint32_t((maxInFlight + held + 2) * (frames + 4) * PaddedFrameBytes(kbps) + 7200);
+    return uint32_t((maxInFlight + held + 2) * (frames + 4) * PaddedFrameBytes(format.kbps) + 7200);
 }
 
 } // namespace
@@ -282,13 +281,13 @@ namespace {
 // last takes the whole periods that fit, leaving the rest at least the
 // shortest piece each. Nothing when they cannot be done by then.
 std::vector<uint64_t> PiecesDoneBy(uint64_t finish, uint64_t frames, uint64_t period,
-                                   std::span<const uint64_t> loads) {
+                                   uint64_t overlap, std::span<const uint64_t> loads) {
     const uint64_t shortest = kShortestTailPiece * period;
     std::vector<uint64_t> pieces;
     uint64_t left = frames;
     for (size_t i = 0; i + 1 < loads.size(); ++i) {
         const uint64_t reserved = (loads.size() - 1 - i) * shortest;
-        const uint64_t room = finish - std::min(finish, loads[i] + kOverlapFrames);
+        const uint64_t room = finish - std::min(finish, loads[i] + overlap);
         const uint64_t spare = left - std::min(left, reserved);
         const uint64_t piece = std::min(room, spare) / period * period;
         if (piece < shortest)
@@ -322,7 +321,7 @@ std::vector<uint64_t> QueuedLoads(size_t handedOut, size_t threads, uint64_t seg
     return freeAt;
 }
 
-std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period,
+std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period, uint64_t overlap,
                                  std::span<const uint64_t> loads) {
     const size_t threads = loads.size();
     // The pieces go to the `used` least loaded threads, the first piece to the
@@ -337,13 +336,13 @@ std::vector<uint64_t> TailPieces(uint64_t frames, uint64_t period,
         uint64_t high = bestFinish;
         while (low < high) {
             const uint64_t finish = low + (high - low) / 2;
-            if (PiecesDoneBy(finish, frames, period, on).empty())
+            if (PiecesDoneBy(finish, frames, period, overlap, on).empty())
                 low = finish + 1;
             else
                 high = finish;
         }
         if (low < bestFinish) {
-            best = PiecesDoneBy(low, frames, period, on);
+            best = PiecesDoneBy(low, frames, period, overlap, on);
             bestFinish = low;
         }
     }
@@ -358,9 +357,8 @@ SegmentedStream::SegmentedStream(const StreamFormat& format, int threads, uint64
       m_nMappedAhead(std::min<size_t>(size_t(threads), kMostBlocksAhead)),
       m_nChunkSamples(ChunkSamplesFor(format)), m_info(InfoFrame::ForFormat(format).value()),
       // The first call also hands out the Info frame's placeholder.
-      m_nOutputBytes(
-          SegmentedOutputBytes(format.kbps, segmentFrames, m_nMaxInFlight, heldSegments) +
-          m_info.Bytes()),
+      m_nOutputBytes(SegmentedOutputBytes(format, segmentFrames, m_nMaxInFlight, heldSegments) +
+                     m_info.Bytes()),
       m_carry(format.channels, m_nChunkSamples) {
     AddSpareBlocks();
     try {
@@ -507,11 +505,12 @@ std::shared_ptr<Segment> SegmentedStream::NextSegment(uint64_t frames, bool last
     segment->times = {.firstFrame = m_nNextStart,
                       .keptFrames = frames,
                       .callerCpuAtQueue = ThreadCpuSeconds() - m_nCallerCpuStart};
-    segment->framesWanted = last ? 0 : size_t(frames + kOverlapFrames);
+    const uint64_t overlap = OverlapFrames(m_format.inputRate);
+    segment->framesWanted = last ? 0 : size_t(frames + overlap);
     segment->from = InputFrameAt(m_nNextStart);
     segment->to = last ? m_nInputFrames
-                       : std::min(m_nInputFrames, InputFrameAt(m_nNextStart + frames +
-                                                               kOverlapFrames + kLookAheadFrames));
+                       : std::min(m_nInputFrames,
+                                  InputFrameAt(m_nNextStart + frames + overlap + kLookAheadFrames));
     segment->blockFrames = m_nBlockFrames;
     segment->firstBlock = segment->from / m_nBlockFrames;
     for (uint64_t block = segment->firstBlock; block * m_nBlockFrames < segment->to; ++block)
@@ -599,7 +598,7 @@ void SegmentedStream::JoinSegment(Segment& segment) {
         m_bHasPending = true;
         return;
     }
-    const uint64_t preferred = segment.firstFrame + kPrimingFrames;
+    const uint64_t preferred = segment.firstFrame + PrimingFrames(m_format.inputRate);
     const uint64_t join = ChooseJoin(m_pending, m_nPendingKeep, segment.output, preferred,
                                      preferred + kJoinWindowFrames - 1);
     RelayBorrowedBytes(m_pending, segment.output, join);

@@ -234,7 +234,8 @@ TEST_P(JoinTest, JoinedStreamMatchesOneEncoderInFramesAndQuality) {
     const JoinCase c = GetParam();
     const StreamFormat format = Format(c.rate, c.mode, c.kbps);
     const uint64_t segmentFrames = c.segmentPeriods * AlignmentPeriod(c.rate);
-    const double burst = double((segmentFrames + kPrimingFrames) * kFrameSamples) / kOutputRate;
+    const double burst =
+        double((segmentFrames + PrimingFrames(c.rate)) * kFrameSamples) / kOutputRate;
     const std::vector<int16_t> input = Render(c.signal, c.rate, format.channels, c.seconds, burst);
 
     SegmentedStream parallel(format, c.threads, segmentFrames, c.held);
@@ -328,8 +329,7 @@ TEST(FrameRepackerTest, RelaysMainDataIntoFreeReservoirBytes) {
 // period of each other, counting the work still queued on them: every piece
 // but the last also encodes the next one's priming and join window.
 TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
-    const uint64_t period = AlignmentPeriod(kOutputRate),
-                   overlap = kPrimingFrames + kJoinWindowFrames;
+    const uint64_t period = AlignmentPeriod(kOutputRate), overlap = OverlapFrames(kOutputRate);
     const uint64_t segmentWork = 16 * period + overlap;
     const struct {
         uint64_t frames;
@@ -345,7 +345,7 @@ TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.frames << " frames, " << c.loads.size() << " threads, "
                                         << c.loads.back() << " most queued");
-        const std::vector<uint64_t> pieces = TailPieces(c.frames, period, c.loads);
+        const std::vector<uint64_t> pieces = TailPieces(c.frames, period, overlap, c.loads);
         ASSERT_EQ(pieces.size(), c.loads.size());
         EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), uint64_t(0)), c.frames);
         std::vector<uint64_t> finishes;
@@ -363,7 +363,7 @@ TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
     // piece, which may end more than a period early; the busiest ends within a
     // period of the mean.
     const std::vector<uint64_t> loads = QueuedLoads(43, 16, 8 * period + overlap);
-    const std::vector<uint64_t> pieces = TailPieces(6113, period, loads);
+    const std::vector<uint64_t> pieces = TailPieces(6113, period, overlap, loads);
     ASSERT_EQ(pieces.size(), 16u);
     uint64_t work = 6113 + 15 * overlap, busiest = 0;
     for (size_t i = 0; i < pieces.size(); ++i) {
@@ -374,9 +374,10 @@ TEST(SegmentedStreamTest, TailPiecesEndTheThreadsTogether) {
     // One busy thread ends as the other would end the whole tail; or too short
     // for two pieces of a period each.
     const uint64_t oneBusy[] = {0, segmentWork};
-    EXPECT_EQ(TailPieces(segmentWork - kPrimingFrames, period, oneBusy).size(), 1u);
+    EXPECT_EQ(TailPieces(segmentWork - PrimingFrames(kOutputRate), period, overlap, oneBusy).size(),
+              1u);
     const uint64_t idle[] = {0, 0};
-    EXPECT_EQ(TailPieces(2 * period - 1, period, idle).size(), 1u);
+    EXPECT_EQ(TailPieces(2 * period - 1, period, overlap, idle).size(), 1u);
 }
 
 // The work left on the threads at the flush when the input comes faster than
@@ -547,7 +548,7 @@ TEST(SegmentLayoutTest, WholePeriodsThatEndTogether) {
                 EXPECT_EQ(pieces, Layout(inputFrames, rate, threads, plan));
                 EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), uint64_t(0)), frames);
                 if (pieces.size() == 1) {
-                    EXPECT_LT(frames, 2 * period + kPrimingFrames + kJoinWindowFrames);
+                    EXPECT_LT(frames, 2 * period + OverlapFrames(rate));
                     continue;
                 }
                 uint64_t work = 0;
@@ -556,12 +557,11 @@ TEST(SegmentLayoutTest, WholePeriodsThatEndTogether) {
                     EXPECT_GE(pieces[i], period) << "piece " << i;
                     const bool last = i + 1 == pieces.size();
                     EXPECT_TRUE(last || pieces[i] % period == 0) << "piece " << i;
-                    const uint64_t pieceWork =
-                        pieces[i] + (last ? 0 : kPrimingFrames + kJoinWindowFrames);
+                    const uint64_t pieceWork = pieces[i] + (last ? 0 : OverlapFrames(rate));
                     work += pieceWork;
                     busiest = std::max(busiest, pieceWork);
                 }
-                static_assert(kPrimingFrames + kJoinWindowFrames < 49);
+                static_assert(OverlapFrames(48000) < 49);
                 if (frames <= (plan.held + 1) * plan.segmentFrames) {
                     EXPECT_LE(pieces.size(), threads);
                     EXPECT_LE(busiest, work / pieces.size() + period);
