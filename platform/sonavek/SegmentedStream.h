@@ -97,9 +97,10 @@ double ThreadCpuSeconds();
 struct Segment;
 struct InputBlock;
 
-// Tests: runs on a segment's thread before it encodes, given the stream's
-// cancel flag, so that a test can hold a flush at a known point or make a
-// thread fail as a failed allocation would. Set only while no stream runs.
+// Tests and benches: runs on a segment's thread before it encodes, given the
+// stream's cancel flag, so that a test can hold a flush at a known point or
+// make a thread fail as a failed allocation would, and a bench can start what
+// it measures beside the segments. Set only while no segment encodes.
 struct SegmentedStreamSeam {
     static inline std::function<void(const std::atomic<bool>& cancelled)> beforeSegment;
 };
