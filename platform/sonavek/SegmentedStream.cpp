@@ -21,7 +21,8 @@ constexpr uint64_t kLookAheadFrames = 16;
 constexpr uint64_t kPaddingPeriod = 49;
 // A join lies within the later segment's first period, so the earlier one's
 // kept frames always come before it.
-static_assert(OverlapFrames(48000) < kPaddingPeriod && OverlapFrames(44100) < kPaddingPeriod);
+static_assert(kPrimingFrames <= kResampledPrimingFrames &&
+              kResampledPrimingFrames + kJoinWindowFrames < kPaddingPeriod);
 // Longer periods would hold too much input per segment.
 constexpr uint64_t kLongestPeriod = 5 * kPaddingPeriod;
 constexpr uint64_t kSegmentTargetFrames = 16 * kPaddingPeriod;

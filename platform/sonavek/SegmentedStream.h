@@ -18,13 +18,15 @@
 // its first frame, and every frame of it is encoded twice.
 constexpr uint64_t kJoinWindowFrames = 4;
 
-// Frames a segment's encoder encodes before the first frame it may give, for
-// input at `inputRate`: they settle the MDCT and the psychoacoustic model, and
-// the resampler where LAME resamples. With 20 on resampled input some joins
-// lose more than 1 dB (the join tests: 1.9 dB at 48000 Hz); at 44100 Hz 20
-// keep the worst join as 24 do, and fewer lose up to 0.74 dB.
+// Frames a segment's encoder encodes before the first frame it may give: they
+// settle the MDCT and the psychoacoustic model, and the resampler where LAME
+// resamples. With 20 on resampled input some joins lose more than 1 dB (the
+// join tests: 1.9 dB at 48000 Hz); at 44100 Hz, which LAME encodes as it
+// comes, 20 keep the worst join as 24 do, and fewer lose up to 0.74 dB.
+constexpr uint64_t kPrimingFrames = 20;
+constexpr uint64_t kResampledPrimingFrames = 24;
 constexpr uint64_t PrimingFrames(int inputRate) {
-    return inputRate == 44100 ? 20 : 24;
+    return inputRate == 44100 ? kPrimingFrames : kResampledPrimingFrames;
 }
 
 // Frames a segment encodes beyond those it keeps: its priming and join window.

@@ -561,7 +561,7 @@ TEST(SegmentLayoutTest, WholePeriodsThatEndTogether) {
                     work += pieceWork;
                     busiest = std::max(busiest, pieceWork);
                 }
-                static_assert(OverlapFrames(48000) < 49);
+                static_assert(kResampledPrimingFrames + kJoinWindowFrames < 49);
                 if (frames <= (plan.held + 1) * plan.segmentFrames) {
                     EXPECT_LE(pieces.size(), threads);
                     EXPECT_LE(busiest, work / pieces.size() + period);
