@@ -311,7 +311,7 @@ double OneEncoderCpu(const StreamFormat& format, const std::vector<int16_t>& inp
 }
 
 // One encoder encoding the input over and over on a thread of its own, on
-// the stream's core, while the stream's segments encode: its CPU time per
+// the stream's core (this process's), while the stream's segments encode: its CPU time per
 // sample there is the one encoder's. On a virtual machine one encoder's CPU
 // time moves by 10-40 % from one run to the next, and a core's speed from one
 // moment to the next, more than the goal leaves; taking turns with the
@@ -326,9 +326,8 @@ public:
         uint64_t samples = 0;
     };
 
-    ReferenceEncoder(const StreamFormat& format, const std::vector<int16_t>& input,
-                     const cpu_set_t& core)
-        : m_format(format), m_input(input), m_core(core), m_thread([this] { Run(); }) {}
+    ReferenceEncoder(const StreamFormat& format, const std::vector<int16_t>& input)
+        : m_format(format), m_input(input), m_thread([this] { Run(); }) {}
     ~ReferenceEncoder() {
         m_stop = true;
         Resume();
@@ -359,7 +358,6 @@ public:
 
 private:
     void Run() {
-        sched_setaffinity(0, sizeof m_core, &m_core);
         setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kRaisedNice);
         std::vector<uint8_t> output;
         uint32_t written = 0;
@@ -383,7 +381,6 @@ private:
     static constexpr uint32_t kReferenceChunk = 4 * kFrameSamples * 2;
     const StreamFormat m_format;
     const std::vector<int16_t>& m_input;
-    const cpu_set_t m_core;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_bRunning{false};
     std::atomic<uint64_t> m_samples{0};
@@ -437,15 +434,14 @@ const ManyCoreRow& MedianRound(std::vector<ManyCoreRow>& rounds) {
 }
 
 // The library's streams on 2 to 16 threads, in this process, on one core.
-void PrintManyCoreTable(const QTemporaryDir& dir, const std::vector<int16_t>& input, int seconds,
-                        const cpu_set_t& core) {
+void PrintManyCoreTable(const QTemporaryDir& dir, const std::vector<int16_t>& input, int seconds) {
     const StreamFormat format = Stereo(128);
     std::vector<uint8_t> singleMp3;
     const double alone = OneEncoderCpu(format, input, &singleMp3);
     const QualityCheck check(dir, input, singleMp3);
     std::vector<std::vector<ManyCoreRow>> rows(std::size(kThreadCounts));
     {
-        ReferenceEncoder reference(format, input, core);
+        ReferenceEncoder reference(format, input);
         for (int round = 0; round < kManyCoreRounds; ++round)
             for (size_t i = 0; i < rows.size(); ++i)
                 rows[i].push_back(
@@ -524,7 +520,7 @@ void PrintManyCoreTables(const QTemporaryDir& dir) {
     for (const SignalKind& kind : kSignalKinds)
         for (int seconds : {60, 600}) {
             std::printf("%s, %d s\n", kind.name, seconds);
-            PrintManyCoreTable(dir, kind.make(seconds), seconds, core);
+            PrintManyCoreTable(dir, kind.make(seconds), seconds);
         }
 }
 
